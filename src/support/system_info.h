@@ -1,0 +1,23 @@
+#pragma once
+// Facts about the local computer, gathered once.
+
+#include <QString>
+
+// 1 memory load in percent; 2/3 total/available physical, 4/5 total/available paging (swap with
+// memory), 6/7 total/available virtual address space; all in kilobytes. 0 for any other selector.
+qint64 MemoryFigure(int selector);
+
+class TSystemInfo {
+public:
+    TSystemInfo();
+
+    QString ComputerName;
+    QString UserName;
+    QString WindowsDirectory;   // none on this platform
+    QString SystemDirectory;    // none on this platform
+    QString RegisteredOwner;    // none on this platform
+    QString RegisteredOrganization;
+    QString VersionText;
+    QString PlatformName;
+    int PlatformId = -1;
+};
