@@ -5,7 +5,8 @@
 #include <stdexcept>
 
 // An input/output failure that ends the operation in progress (a dispatch tick, a menu command).
-class EInOutError : public std::runtime_error {
+class EInOutError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };

@@ -3,20 +3,30 @@
 
 #include <QString>
 
-enum class TShowMode { Normal, Hidden };
+enum class TShowMode
+{
+    Normal,
+    Hidden
+};
 
 // What is kept of a started process to ask later whether it still runs.
-struct TProcessInformation {
+struct TProcessInformation
+{
     qint64 ProcessId = 0;
     // The kernel's start time of the process, so a recycled process id is not taken for it.
     quint64 StartTicks = 0;
 };
 
-// `commandLine` is split like a shell would (double quotes group); its first word becomes the
-// program's own name, `application` is what runs. Idle priority is the lowest the system grants.
+// Starts `application` detached in a session of its own, so that it outlives Kestrion. `commandLine`
+// is split like a shell would (double quotes group); its first word becomes the program's own name.
+// Idle priority is nice 19 and SCHED_IDLE where allowed. Hidden sends all output to /dev/null; Normal
+// keeps Kestrion's output; input is always /dev/null. There are no console windows here: the title is
+// handed to the program as the environment variable KESTRION_WINDOW_TITLE. An empty working directory
+// keeps the current one. False when the program could not be executed.
 bool StartProcess(const QString& application, const QString& commandLine, const QString& workingDirectory,
-                  bool normalPriority, TProcessInformation& processInfo, TShowMode showMode,
-                  const QString& windowTitle);
+    bool normalPriority, TProcessInformation& processInfo, TShowMode showMode, const QString& windowTitle);
+// True while the process has not ended (zombies count as ended) and its id was not reused since.
 bool ProcessRunning(const TProcessInformation& processInfo);
-// Runs the command to its end while the event loop keeps turning; -1 when it could not start.
+// Runs the command with normal priority to its end while the event loop keeps turning, and returns its
+// exit code; -1 when it could not start, crashed, or the application quit while it ran.
 int RunAndWait(const QString& commandLine, TShowMode showMode);
