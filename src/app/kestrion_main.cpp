@@ -1,3 +1,6 @@
+#include "core/command_line.h"
+#include "options/options.h"
+#include "support/termination_signal.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -6,8 +9,20 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrion"));
-    const bool master = argc < 2 || QString::fromLocal8Bit(argv[1]) != QStringLiteral("R");
-    TFormKestrion window(master);
+
+    const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    TOptions options(commandLine.OptionsName);
+    options.Load();
+    if (commandLine.Remote)
+        options.Master = false;
+
+    TFormKestrion window(options.Master);
+    TTerminationSignal termination;
+    QObject::connect(&termination, &TTerminationSignal::Received, &window, &QWidget::close);
     window.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    if (!options.Save())
+        qWarning("Kestrion: the options file %s could not be written.",
+                 qPrintable(OptionsFilePath(options.FileName())));
+    return result;
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The two files through which the Master drives one render node: the job file, which only the
+// Master writes, and the ack file, in which the node reports its state.
+
+#include <QString>
+
+class TOptions;
+
+enum TJobCommand {
+    JobDelete = 0,
+    JobWait = 1,
+    JobInit = 2,
+    JobContent = 3,
+    JobLoad = 4,
+    JobRender = 5,
+    JobQuit = 7,
+};
+
+// One acknowledgement: the node's state text and, after "init", its processor platform.
+struct TAck {
+    QString State;
+    QString Platform;
+};
+
+// The state texts the nodes write and the Master compares against.
+inline const QString AckInitializing = QStringLiteral("Initializing");
+inline const QString AckReady = QStringLiteral("Ready");
+inline const QString AckSettingContent = QStringLiteral("Setting content directory");
+inline const QString AckLoading = QStringLiteral("Loading");
+inline const QString AckRendering = QStringLiteral("Rendering");
+inline const QString AckOffline = QStringLiteral("Offline");
+
+QString JobFileName(const TOptions& options, int number);
+QString AckFileName(const TOptions& options, int number);
+
+// The exact bytes of a job file; empty for JobDelete.
+QByteArray JobText(TJobCommand command, const QString& argument, bool oldStyle);
+
+// Writes (or for JobDelete removes) the node's job file. Throws EInOutError when the file cannot
+// be written, which ends the tick or command in progress.
+void WriteJob(const TOptions& options, int number, TJobCommand command, const QString& argument = QString());
+
+// True when the ack file held an acknowledgement. A missing, locked or unreadable file, or one whose
+// first line is still empty because the node is writing it, is no acknowledgement this time.
+bool ReadAck(const TOptions& options, int number, TAck& ack);
+
+void DeleteAck(const TOptions& options, int number);

@@ -1,0 +1,112 @@
+#pragma once
+// Every setting of the installation, kept in one ini file, plus what LightWave's own
+// configuration says about its content directory and image savers.
+
+#include "support/system_info.h"
+
+#include <QString>
+#include <QStringList>
+
+class TIniFile;
+
+// Stands for an absent path, saver or copy.
+inline const QString NoneText = QStringLiteral("(none)");
+
+inline const QString DefaultOptionsFileName = QStringLiteral("Kestrion4Options.ini");
+
+// Where the options file of that name lives: a bare name in the user's configuration directory
+// for Kestrion, a name with a directory part as it is.
+QString OptionsFilePath(const QString& fileName);
+
+class TOptions
+{
+public:
+    // Every setting is zero, false or empty until Load runs.
+    explicit TOptions(const QString& fileName = DefaultOptionsFileName);
+
+    // The name as given (see OptionsFilePath); Load and Save use it.
+    const QString& FileName() const { return FFileName; }
+    void SetFileName(const QString& fileName) { FFileName = fileName; }
+
+    // Reads every setting from the options file (a missing file gives the defaults), then
+    // LightWave's configuration.
+    void Load();
+    // Writes every setting into the options file, keeping whatever else it holds; creates
+    // the file and its directory when needed. False when the file could not be written.
+    bool Save() const;
+
+    // The settings part of Load and Save, without files.
+    void ReadSettings(const TIniFile& ini);
+    void WriteSettings(TIniFile& ini) const;
+
+    // ContentDirectory and ImageSavers from LightWave's configuration files in ScreamerConfig;
+    // missing files leave "(none)" and no savers.
+    void ReadLightWaveConfig();
+
+    // Sets `name` to saver `index` (from 0); leaves it alone for an index out of range.
+    void ImageSaver(int index, QString& name) const;
+    // Whether this installation's commands travel over TCP/IP.
+    bool TcpIpInUse() const;
+    QString StateScenesFile() const;
+    QString StateComputersFile() const;
+    QString StateOverviewFile() const;
+
+    bool Master = false;
+    bool InfoVisible = false;
+    bool Debug = false;
+    int FramesRendered = 0;
+    TSystemInfo SystemInfo;
+    QString ContentDirectory;
+    QStringList ImageSavers;
+    int MasterScreamerComputers = 0;
+    int MasterScreamerFrames = 0;
+    bool MasterScanRemote = false;
+    bool MasterScreamerOldStyle = false;
+    bool MasterScanTCPIP = false;
+    bool MasterScenesRemove = false;
+    bool MasterScenesVerify = false;
+    int MasterScenesRemoveTime = 0;
+    int MasterRenderInterval = 0;
+    bool RemoteUpdateCommands = false;
+    bool RemoteUpdateAutomatic = false;
+    bool RemoteAllowCopy = false;
+    bool RemoteCommandsMaster = false; // kept in the file only; nothing reads it
+    bool RemoteSendTCPIP = false;
+    QString RemoteSendTCPIPMaster;
+    int RemoteUpdateAutomaticTime = 0;
+    QString ScreamerDirectory;
+    QString ScreamerFilename;
+    QString ScreamerConfig;
+    QString ScreamerName;
+    QString PluginConfigName; // LightWave's plug-in file, "lwext" + ConfigNumber + ".cfg"
+    QString ConfigNumber;
+    QString ScreamerNumbers;
+    int ScreamerInterval = 0;
+    int MemorySize = 0; // physical memory in megabytes plus one
+    bool ScreamerHide = false;
+    bool ScreamerPriorityIdle = false;
+    bool EventsFile = false;
+    bool EventsClearMajor = false;
+    bool EventsClearMinor = false;
+    QString EventsFileName;
+    int EventsClearTimeMajor = 0;
+    int EventsClearTimeMinor = 0;
+    bool SaverEnabled = false;
+    bool SaverNoise = false;
+    int SaverSeconds = 0;
+    int SaverPercentage = 0;
+    int CommunicationInterval = 0;
+    bool CommunicationEmail = false;
+    bool CommunicationEmailDial = false;
+    QString CommunicationEmailAccount;
+    QString CommunicationEmailSmtp;
+    QString CommunicationEmailAddress;
+    int LookColorR = 0;
+    int LookColorG = 0;
+    int LookColorB = 0;
+    bool LookTray = false;
+    QStringList SceneDefault; // the initial scene options: scene-record lines
+
+private:
+    QString FFileName;
+};
