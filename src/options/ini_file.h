@@ -45,7 +45,6 @@ private:
     struct TSection
     {
         qsizetype Header = -1; // line of its "[Name]"; -1 when the file has no such section
-        qsizetype End = 0; // first line after the section
         qsizetype LastKey = 0; // offset from Header of its last key line; 0 when it has none
         QHash<QString, qsizetype> Keys; // folded key name -> offset from Header of its first line
     };
