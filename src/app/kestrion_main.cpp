@@ -23,6 +23,6 @@ int main(int argc, char** argv)
     const int result = QApplication::exec();
     if (!options.Save())
         qWarning("Kestrion: the options file %s could not be written.",
-                 qPrintable(OptionsFilePath(options.FileName())));
+            qPrintable(OptionsFilePath(options.FileName())));
     return result;
 }

@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-struct TCommandLine {
+struct TCommandLine
+{
     bool Remote = false;
     QString OptionsName = DefaultOptionsFileName;
 };

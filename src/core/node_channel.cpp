@@ -73,7 +73,8 @@ void WriteJob(const TOptions& options, int number, TJobCommand command, const QS
     QSaveFile file(path);
     const QByteArray bytes = JobText(command, argument, options.MasterScreamerOldStyle);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write the job file %1: %2").arg(path, file.errorString()).toStdString());
+        throw EInOutError(
+            QStringLiteral("Cannot write the job file %1: %2").arg(path, file.errorString()).toStdString());
 }
 
 bool ReadAck(const TOptions& options, int number, TAck& ack)

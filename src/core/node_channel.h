@@ -6,7 +6,8 @@
 
 class TOptions;
 
-enum TJobCommand {
+enum TJobCommand
+{
     JobDelete = 0,
     JobWait = 1,
     JobInit = 2,
@@ -17,7 +18,8 @@ enum TJobCommand {
 };
 
 // One acknowledgement: the node's state text and, after "init", its processor platform.
-struct TAck {
+struct TAck
+{
     QString State;
     QString Platform;
 };

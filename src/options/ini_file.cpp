@@ -89,7 +89,7 @@ TIniFile::TIniFile(const QString& fileName)
         FReadFailed = true;
         return;
     }
-    if (!ReadTextLines(fileName, FLines)) {
+    if (!ReadTextLines(fileName, FLines, TextFileLimit, &FEncoding)) {
         FLines.clear();
         FReadFailed = QFileInfo::exists(fileName);
     }
@@ -234,5 +234,5 @@ bool TIniFile::UpdateFile() const
 {
     if (FReadFailed)
         return false;
-    return WriteTextLines(FFileName, FLines);
+    return WriteTextLines(FFileName, FLines, FEncoding);
 }

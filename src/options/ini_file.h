@@ -2,6 +2,8 @@
 // A private-profile (ini) file read and written key by key; every line the farm does not
 // touch (unknown keys and sections, comments, blank lines) is written back as it was.
 
+#include "support/text_file.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -57,5 +59,6 @@ private:
     QString FFileName;
     QStringList FLines;
     bool FReadFailed = false;
+    TTextEncoding FEncoding = TTextEncoding::Utf8;
     mutable QHash<QString, TSection> FSections; // by folded section name
 };

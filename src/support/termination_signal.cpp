@@ -8,7 +8,7 @@
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+int signalPipe[2] = { -1, -1 };
 
 void WriteSignal(int signalNumber)
 {

@@ -6,7 +6,8 @@
 
 class QSocketNotifier;
 
-class TTerminationSignal : public QObject {
+class TTerminationSignal : public QObject
+{
     Q_OBJECT
 public:
     explicit TTerminationSignal(QObject* parent = nullptr);

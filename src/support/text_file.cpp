@@ -2,8 +2,19 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
-bool ReadTextLines(const QString& path, QStringList& lines, qint64 limit)
+QString DecodeText(const QByteArray& bytes, TTextEncoding* encoding)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    const bool isUtf8 = !utf8.hasError();
+    if (encoding)
+        *encoding = isUtf8 ? TTextEncoding::Utf8 : TTextEncoding::Latin1;
+    return isUtf8 ? text : QString::fromLatin1(bytes);
+}
+
+bool ReadTextLines(const QString& path, QStringList& lines, qint64 limit, TTextEncoding* encoding)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -13,7 +24,7 @@ bool ReadTextLines(const QString& path, QStringList& lines, qint64 limit)
         return false;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    lines = SplitTextLines(QString::fromLocal8Bit(bytes));
+    lines = SplitTextLines(DecodeText(bytes, encoding));
     return true;
 }
 
@@ -36,13 +47,13 @@ QStringList SplitTextLines(QStringView text)
     return lines;
 }
 
-bool WriteTextLines(const QString& path, const QStringList& lines)
+bool WriteTextLines(const QString& path, const QStringList& lines, TTextEncoding encoding)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     for (const QString& line : lines) {
-        file.write(line.toLocal8Bit());
+        file.write(encoding == TTextEncoding::Latin1 ? line.toLatin1() : line.toUtf8());
         file.write("\r\n", 2);
     }
     return file.commit();

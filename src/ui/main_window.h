@@ -3,7 +3,8 @@
 
 #include <QMainWindow>
 
-class TFormKestrion : public QMainWindow {
+class TFormKestrion : public QMainWindow
+{
     Q_OBJECT
 public:
     explicit TFormKestrion(bool master, QWidget* parent = nullptr);

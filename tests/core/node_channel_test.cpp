@@ -3,6 +3,8 @@
 #include "options/options.h"
 #include "support/files.h"
 
+#include "test_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,7 +12,8 @@
 
 namespace {
 
-class NodeChannel : public testing::Test {
+class NodeChannel : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -18,17 +21,10 @@ protected:
         options.ScreamerDirectory = dir.path();
     }
 
-    QByteArray JobBytes(int number) const
-    {
-        QFile file(JobFileName(options, number));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-
+    QByteArray JobBytes(int number) const { return ReadBytes(JobFileName(options, number)); }
     void WriteAckBytes(int number, const QByteArray& bytes) const
     {
-        QFile file(AckFileName(options, number));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        WriteBytes(AckFileName(options, number), bytes);
     }
 
     QTemporaryDir dir;
@@ -106,8 +102,8 @@ TEST_F(NodeChannel, ReadAckTakesTwoLines)
 
 TEST_F(NodeChannel, AckStillBeingWrittenIsNoAcknowledgement)
 {
-    TAck ack{QStringLiteral("before"), QString()};
-    for (const QByteArray& bytes : {QByteArray(), QByteArray("\r\n"), QByteArray("\r\nx86\r\n")}) {
+    TAck ack { QStringLiteral("before"), QString() };
+    for (const QByteArray& bytes : { QByteArray(), QByteArray("\r\n"), QByteArray("\r\nx86\r\n") }) {
         WriteAckBytes(5, bytes);
         EXPECT_FALSE(ReadAck(options, 5, ack));
         EXPECT_TRUE(QFile::exists(AckFileName(options, 5)));

@@ -1,23 +1,12 @@
 #include "options/ini_file.h"
 
+#include "test_files.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 TIniFile FromText(const QString& text)
 {
@@ -170,4 +159,18 @@ TEST(IniFile, TakesAnyFile)
     // Something that exists but cannot be read is never overwritten.
     TIniFile unreadable(dir.path());
     EXPECT_FALSE(unreadable.UpdateFile());
+}
+
+TEST(IniFileEncoding, WindowsTextKeepsItsBytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("w.ini"));
+    WriteBytes(path, "[Options]\r\nScreamerName=R\xE9seau\r\nCommentaire=\xE0 garder\r\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Options"), QStringLiteral("ScreamerName"), QString()),
+              QStringLiteral("Réseau"));
+    ini.WriteInteger(QStringLiteral("Options"), QStringLiteral("Debug"), 1);
+    ASSERT_TRUE(ini.UpdateFile());
+    EXPECT_EQ(ReadBytes(path),
+              QByteArray("[Options]\r\nScreamerName=R\xE9seau\r\nCommentaire=\xE0 garder\r\nDebug=1\r\n"));
 }

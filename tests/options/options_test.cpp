@@ -2,6 +2,8 @@
 #include "options/lightwave_config.h"
 #include "options/options.h"
 
+#include "test_files.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,19 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString FileText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-void WriteText(const QString& path, const QString& text)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
-}
 
 QString CrLf(QStringList lines)
 {
@@ -54,7 +43,7 @@ TEST(Options, FirstStartRunsOnDefaultsAndSavesThemInOrder)
     EXPECT_FALSE(QFile::exists(path));
 
     ASSERT_TRUE(options.Save());
-    EXPECT_EQ(FileText(path),
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(path)),
         CrLf({ "[Options]", "Master=0", "InfoVisible=1", "Debug=0", "FramesRendered=0",
             "MasterScreamerOldStyle=0", "MasterScreamerComputers=9", "MasterScreamerFrames=1",
             "MasterScenesRemove=0", "MasterScenesRemoveTime=30", "MasterScenesVerify=1",
@@ -92,7 +81,7 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
         "CommunicationEmailAddress=farm@example.org", "LookColorR=10", "LookColorG=20", "LookColorB=30",
         "LookTray=0", "", "[Elsewhere]", "Master=0", "", "[SceneDefault]", "SceneDefaultCount=2",
         "Line1=Priority=5", "Line2=" });
-    WriteText(path, text);
+    WriteBytes(path, text.toUtf8());
     TOptions options(path);
     options.Load();
 
@@ -150,23 +139,23 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
 
     // Nothing changed: the file is written back as it was.
     ASSERT_TRUE(options.Save());
-    EXPECT_EQ(FileText(path), text);
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(path)), text);
 
     // A changed value is replaced where it stands.
     options.FramesRendered = 1235;
     ASSERT_TRUE(options.Save());
     QString changed = text;
     changed.replace(QStringLiteral("FramesRendered=1234"), QStringLiteral("FramesRendered=1235"));
-    EXPECT_EQ(FileText(path), changed);
+    EXPECT_EQ(QString::fromUtf8(ReadBytes(path)), changed);
 }
 
 TEST(Options, ValuesThatDoNotConvertReadAsDefaults)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("farm.ini"));
-    WriteText(path,
-        QStringLiteral("[Options]\nMaster=yes\nInfoVisible=maybe\nMasterRenderInterval=fast\n"
-                       "SaverSeconds= 120 \nLookColorR=0x10\n"));
+    WriteBytes(path,
+        "[Options]\nMaster=yes\nInfoVisible=maybe\nMasterRenderInterval=fast\n"
+        "SaverSeconds= 120 \nLookColorR=0x10\n");
     TOptions options(path);
     options.Load();
     EXPECT_FALSE(options.Master);
@@ -188,22 +177,22 @@ TEST(Options, SceneDefaultList)
     ASSERT_TRUE(options.Save());
     options.SceneDefault = QStringList({ "x", "y" });
     ASSERT_TRUE(options.Save());
-    EXPECT_TRUE(FileText(path).endsWith(CrLf(
+    EXPECT_TRUE(QString::fromUtf8(ReadBytes(path)).endsWith(CrLf(
         { "[SceneDefault]", "SceneDefaultCount=2", "Line1=x", "Line2=y", "Line3=c", "Line4=d", "Line5=e" })));
     options.Load();
     EXPECT_EQ(options.SceneDefault, QStringList({ "x", "y" }));
 
     // Counts edited by hand: negative, far too large, or past a missing line.
-    WriteText(path, QStringLiteral("[SceneDefault]\nSceneDefaultCount=-3\nLine1=a\n"));
+    WriteBytes(path, "[SceneDefault]\nSceneDefaultCount=-3\nLine1=a\n");
     options.Load();
     EXPECT_TRUE(options.SceneDefault.isEmpty());
-    WriteText(path, QStringLiteral("[SceneDefault]\nSceneDefaultCount=2000000000\nLine1=a\nLine2=b\n"));
+    WriteBytes(path, "[SceneDefault]\nSceneDefaultCount=2000000000\nLine1=a\nLine2=b\n");
     QElapsedTimer timer;
     timer.start();
     options.Load();
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_EQ(options.SceneDefault, QStringList({ "a", "b" }));
-    WriteText(path, QStringLiteral("[SceneDefault]\nSceneDefaultCount=3\nLine1=a\nLine3=c\n"));
+    WriteBytes(path, "[SceneDefault]\nSceneDefaultCount=3\nLine1=a\nLine3=c\n");
     options.Load();
     EXPECT_EQ(options.SceneDefault, QStringList({ "a" }));
 }
@@ -298,7 +287,7 @@ TEST(Options, FileNames)
     options.Load();
     EXPECT_TRUE(options.Save());
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("new/sub/farm.ini"))));
-    WriteText(dir.filePath(QStringLiteral("plain")), QStringLiteral("x"));
+    WriteBytes(dir.filePath(QStringLiteral("plain")), "x");
     options.SetFileName(dir.filePath(QStringLiteral("plain/farm.ini")));
     EXPECT_FALSE(options.Save());
 }

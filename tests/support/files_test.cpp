@@ -1,5 +1,7 @@
 #include "support/files.h"
 
+#include "test_files.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,19 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-void Write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList Entries(const QString& directory)
 {
@@ -46,7 +35,7 @@ TEST(Files, CopyFileToOverwritesOrFails)
     const QString source = dir.filePath(QStringLiteral("a.png"));
     const QString destination = dir.filePath(QStringLiteral("b.png"));
     const QByteArray frame(3 * 1024 * 1024 + 7, 'x');
-    Write(source, frame);
+    WriteBytes(source, frame);
     ASSERT_TRUE(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QDateTime rendered(QDate(2024, 3, 7), QTime(14, 5));
     {
@@ -56,16 +45,16 @@ TEST(Files, CopyFileToOverwritesOrFails)
     }
 
     EXPECT_TRUE(CopyFileTo(source, destination, true));
-    EXPECT_EQ(Read(destination), frame);
+    EXPECT_EQ(ReadBytes(destination), frame);
     EXPECT_EQ(QFile::permissions(destination), QFile::permissions(source));
     EXPECT_EQ(QFileInfo(destination).lastModified(), rendered);
 
-    Write(destination, "old");
+    WriteBytes(destination, "old");
     EXPECT_FALSE(CopyFileTo(source, destination, true));
-    EXPECT_EQ(Read(destination), "old");
+    EXPECT_EQ(ReadBytes(destination), "old");
 
     EXPECT_TRUE(CopyFileTo(source, destination, false));
-    EXPECT_EQ(Read(destination), frame);
+    EXPECT_EQ(ReadBytes(destination), frame);
     EXPECT_EQ(QFileInfo(destination).lastModified(), rendered);
     EXPECT_EQ(Entries(dir.path()), (QStringList { QStringLiteral("a.png"), QStringLiteral("b.png") }));
 }
@@ -75,13 +64,13 @@ TEST(Files, FailedCopyLeavesTheDestinationWhole)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString destination = dir.filePath(QStringLiteral("b.png"));
-    Write(destination, "old");
+    WriteBytes(destination, "old");
 
     EXPECT_FALSE(CopyFileTo(dir.filePath(QStringLiteral("missing.png")), destination, false));
     EXPECT_FALSE(CopyFileTo(dir.path(), destination, false));
     // Opens, then fails on the first read.
     EXPECT_FALSE(CopyFileTo(QStringLiteral("/proc/self/mem"), destination, false));
-    EXPECT_EQ(Read(destination), "old");
+    EXPECT_EQ(ReadBytes(destination), "old");
 
     const QString fresh = dir.filePath(QStringLiteral("c.png"));
     EXPECT_FALSE(CopyFileTo(QStringLiteral("/proc/self/mem"), fresh, true));
@@ -95,13 +84,13 @@ TEST(Files, CopyFileToDirectoryKeepsTheName)
     ASSERT_TRUE(dir.isValid());
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out")));
     const QString source = dir.filePath(QStringLiteral("f0001.png"));
-    Write(source, "frame");
+    WriteBytes(source, "frame");
     EXPECT_TRUE(CopyFileToDirectory(source, dir.filePath(QStringLiteral("out")), true));
-    EXPECT_EQ(Read(dir.filePath(QStringLiteral("out/f0001.png"))), "frame");
+    EXPECT_EQ(ReadBytes(dir.filePath(QStringLiteral("out/f0001.png"))), "frame");
     EXPECT_FALSE(CopyFileToDirectory(source, dir.filePath(QStringLiteral("out/")), true));
     EXPECT_TRUE(CopyFileToDirectory(source, dir.filePath(QStringLiteral("out/")), false));
     EXPECT_FALSE(CopyFileToDirectory(source, dir.filePath(QStringLiteral("nowhere")), false));
-    EXPECT_EQ(Read(source), "frame");
+    EXPECT_EQ(ReadBytes(source), "frame");
 }
 
 TEST(Files, MoveFileToDirectoryRenamesWithoutReplacing)
@@ -111,15 +100,15 @@ TEST(Files, MoveFileToDirectoryRenamesWithoutReplacing)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out")));
     const QString source = dir.filePath(QStringLiteral("f0001.png"));
     const QString moved = dir.filePath(QStringLiteral("out/f0001.png"));
-    Write(source, "frame");
+    WriteBytes(source, "frame");
     EXPECT_TRUE(MoveFileToDirectory(source, dir.filePath(QStringLiteral("out"))));
     EXPECT_FALSE(QFile::exists(source));
-    EXPECT_EQ(Read(moved), "frame");
+    EXPECT_EQ(ReadBytes(moved), "frame");
 
-    Write(source, "newer");
+    WriteBytes(source, "newer");
     EXPECT_FALSE(MoveFileToDirectory(source, dir.filePath(QStringLiteral("out"))));
-    EXPECT_EQ(Read(source), "newer");
-    EXPECT_EQ(Read(moved), "frame");
+    EXPECT_EQ(ReadBytes(source), "newer");
+    EXPECT_EQ(ReadBytes(moved), "frame");
     EXPECT_FALSE(MoveFileToDirectory(dir.filePath(QStringLiteral("missing.png")), dir.path()));
 }
 
@@ -131,14 +120,14 @@ TEST(Files, MoveFileToDirectoryCrossesFileSystems)
     if (!other.isValid() || Device(dir.path()) == Device(other.path()))
         GTEST_SKIP() << "no second file system to move to";
     const QString source = dir.filePath(QStringLiteral("f0001.png"));
-    Write(source, "frame");
+    WriteBytes(source, "frame");
     EXPECT_TRUE(MoveFileToDirectory(source, other.path()));
     EXPECT_FALSE(QFile::exists(source));
-    EXPECT_EQ(Read(other.filePath(QStringLiteral("f0001.png"))), "frame");
+    EXPECT_EQ(ReadBytes(other.filePath(QStringLiteral("f0001.png"))), "frame");
 
-    Write(source, "newer");
+    WriteBytes(source, "newer");
     EXPECT_FALSE(MoveFileToDirectory(source, other.path()));
-    EXPECT_EQ(Read(source), "newer");
+    EXPECT_EQ(ReadBytes(source), "newer");
 }
 
 TEST(Files, DeleteFileQuietly)
@@ -146,7 +135,7 @@ TEST(Files, DeleteFileQuietly)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("ack3"));
-    Write(path, "Ready");
+    WriteBytes(path, "Ready");
     DeleteFileQuietly(path);
     EXPECT_FALSE(QFile::exists(path));
     DeleteFileQuietly(path);

@@ -1,19 +1,11 @@
 #include "support/paths.h"
 
+#include "test_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-
-void Touch(const QString& path)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-}
-
-} // namespace
 
 TEST(Paths, JoinPathUsesOneNativeSeparator)
 {
@@ -65,11 +57,11 @@ TEST(Paths, FreeFileNameSkipsTakenNames)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString scene = dir.filePath(QStringLiteral("shot.take2.lws"));
-    Touch(scene);
+    WriteBytes(scene, QByteArray());
     EXPECT_EQ(FreeFileName(scene, QStringLiteral("lns")), dir.filePath(QStringLiteral("shot.lns")));
-    Touch(dir.filePath(QStringLiteral("shot.lns")));
+    WriteBytes(dir.filePath(QStringLiteral("shot.lns")), QByteArray());
     EXPECT_EQ(FreeFileName(scene, QStringLiteral("lns")), dir.filePath(QStringLiteral("shot_0.lns")));
-    Touch(dir.filePath(QStringLiteral("shot_0.lns")));
+    WriteBytes(dir.filePath(QStringLiteral("shot_0.lns")), QByteArray());
     ASSERT_TRUE(
         QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("shot_1.lns"))));
     // A dangling link still holds its name.
@@ -80,9 +72,9 @@ TEST(Paths, FreeFileNameEndsWhenEveryNameIsTaken)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    Touch(dir.filePath(QStringLiteral("a.lns")));
+    WriteBytes(dir.filePath(QStringLiteral("a.lns")), QByteArray());
     for (int i = 0; i < FreeFileNameTries; ++i)
-        Touch(dir.filePath(QStringLiteral("a_%1.lns").arg(i)));
+        WriteBytes(dir.filePath(QStringLiteral("a_%1.lns").arg(i)), QByteArray());
     EXPECT_EQ(FreeFileName(dir.filePath(QStringLiteral("a.lws")), QStringLiteral("lns")),
         dir.filePath(QStringLiteral("a_%1.lns").arg(FreeFileNameTries - 1)));
 }

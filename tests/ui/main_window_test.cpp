@@ -29,7 +29,8 @@ bool WaitUntilCatching(qint64 pid, int signalNumber)
         if (!status.open(QIODevice::ReadOnly))
             return false;
         for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("SigCgt:") && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signalNumber - 1)) & 1)
+            if (line.startsWith("SigCgt:")
+                && (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signalNumber - 1)) & 1)
                 return true;
         }
         QTest::qWait(50);
@@ -50,7 +51,7 @@ TEST(MainWindow, ProgramOpensAndClosesCleanly)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(KESTRION_APP_EXE), {QStringLiteral("R"), options});
+    program.start(QStringLiteral(KESTRION_APP_EXE), { QStringLiteral("R"), options });
     ASSERT_TRUE(program.waitForStarted(10000));
     ASSERT_TRUE(WaitUntilCatching(program.processId(), SIGTERM));
     program.terminate();
