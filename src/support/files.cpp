@@ -2,20 +2,14 @@
 
 #include "support/paths.h"
 
+#include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
 
 namespace {
-
-bool NameTaken(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
 
 // Copies the bytes and, as the system's own copy does, the permissions and modification time.
 bool CopyContents(QFile& in, QFileDevice& out)

@@ -19,14 +19,14 @@ qsizetype LastSeparator(const QString& path)
     return -1;
 }
 
-// A dangling symbolic link still occupies the name.
+} // namespace
+
 bool NameTaken(const QString& path)
 {
+    // A dangling symbolic link still occupies the name.
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
-
-} // namespace
 
 QString JoinPath(const QString& directory, const QString& name)
 {

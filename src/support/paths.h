@@ -12,6 +12,8 @@ QString ExtractName(const QString& path);
 // How many numbered names FreeFileName tries before it gives up.
 inline constexpr int FreeFileNameTries = 10000;
 
+// Whether a file (or a dangling symbolic link) already holds this name.
+bool NameTaken(const QString& path);
 // The first free name of base.extension, base_0.extension, base_1.extension, ...
 // where the base ends at the first dot of the file name; the directory part is kept as given.
 // When every name is taken the last one tried is returned, so the caller overwrites that file.
