@@ -5,8 +5,6 @@
 #include "support/paths.h"
 #include "support/text_file.h"
 
-#include <QSaveFile>
-
 namespace {
 
 // An acknowledgement is two short lines; whatever a broken node writes beyond this is ignored.
@@ -50,16 +48,17 @@ QString AckFileName(const TOptions& options, int number)
     return JoinPath(options.ScreamerDirectory, QStringLiteral("Ack") + QString::number(number));
 }
 
-QByteArray JobText(TJobCommand command, const QString& argument, bool oldStyle)
+QStringList JobLines(TJobCommand command, const QString& argument, bool oldStyle)
 {
     if (command == JobDelete)
-        return QByteArray();
-    QString text = CommandWord(command);
-    if (TakesArgument(command))
-        text += (oldStyle ? QStringLiteral(" ") : QStringLiteral("\r\n")) + argument;
-    // The command line, then three empty lines, as the nodes expect.
-    text += QStringLiteral("\r\n\r\n\r\n\r\n");
-    return text.toLocal8Bit();
+        return QStringList();
+    QStringList lines { CommandWord(command) };
+    if (TakesArgument(command) && oldStyle)
+        lines.first() += u' ' + argument;
+    else if (TakesArgument(command))
+        lines.append(argument);
+    // Three empty lines follow the command, as the nodes expect.
+    return lines + QStringList { QString(), QString(), QString() };
 }
 
 void WriteJob(const TOptions& options, int number, TJobCommand command, const QString& argument)
@@ -70,11 +69,10 @@ void WriteJob(const TOptions& options, int number, TJobCommand command, const QS
         return;
     }
     // Replaced atomically: a node polling its job file must never act on half a command.
-    QSaveFile file(path);
-    const QByteArray bytes = JobText(command, argument, options.MasterScreamerOldStyle);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(
-            QStringLiteral("Cannot write the job file %1: %2").arg(path, file.errorString()).toStdString());
+    QString error;
+    if (!WriteTextLines(
+            path, JobLines(command, argument, options.MasterScreamerOldStyle), TTextEncoding::Utf8, &error))
+        throw EInOutError(QStringLiteral("Cannot write the job file %1: %2").arg(path, error).toStdString());
 }
 
 bool ReadAck(const TOptions& options, int number, TAck& ack)

@@ -3,6 +3,7 @@
 // Master writes, and the ack file, in which the node reports its state.
 
 #include <QString>
+#include <QStringList>
 
 class TOptions;
 
@@ -35,8 +36,8 @@ inline const QString AckOffline = QStringLiteral("Offline");
 QString JobFileName(const TOptions& options, int number);
 QString AckFileName(const TOptions& options, int number);
 
-// The exact bytes of a job file; empty for JobDelete.
-QByteArray JobText(TJobCommand command, const QString& argument, bool oldStyle);
+// The lines of a job file; none for JobDelete.
+QStringList JobLines(TJobCommand command, const QString& argument, bool oldStyle);
 
 // Writes (or for JobDelete removes) the node's job file. Throws EInOutError when the file cannot
 // be written, which ends the tick or command in progress.

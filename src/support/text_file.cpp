@@ -47,14 +47,16 @@ QStringList SplitTextLines(QStringView text)
     return lines;
 }
 
-bool WriteTextLines(const QString& path, const QStringList& lines, TTextEncoding encoding)
+bool WriteTextLines(const QString& path, const QStringList& lines, TTextEncoding encoding, QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (const QString& line : lines) {
-        file.write(encoding == TTextEncoding::Latin1 ? line.toLatin1() : line.toUtf8());
-        file.write("\r\n", 2);
+    bool written = file.open(QIODevice::WriteOnly);
+    for (qsizetype i = 0; written && i < lines.size(); ++i) {
+        written = file.write(encoding == TTextEncoding::Latin1 ? lines[i].toLatin1() : lines[i].toUtf8()) >= 0
+            && file.write("\r\n", 2) == 2;
     }
-    return file.commit();
+    written = written && file.commit();
+    if (!written && error)
+        *error = file.errorString();
+    return written;
 }

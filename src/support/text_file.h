@@ -28,5 +28,6 @@ QStringList SplitTextLines(QStringView text);
 
 // Writes lines ending in CR LF, replacing the file atomically so a reader on another
 // computer sees the old file or the new one, never half of one.
-bool WriteTextLines(
-    const QString& path, const QStringList& lines, TTextEncoding encoding = TTextEncoding::Utf8);
+// `error`, when given, receives the reason of a failure.
+bool WriteTextLines(const QString& path, const QStringList& lines,
+    TTextEncoding encoding = TTextEncoding::Utf8, QString* error = nullptr);
