@@ -1,5 +1,6 @@
 #include "support/date_time.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -78,4 +79,17 @@ QDateTime DateTimeToQt(TDateTime moment)
 TDateTime NowDateTime()
 {
     return DateTimeFromQt(QDateTime::currentDateTime());
+}
+
+QString DurationText(TDateTime duration)
+{
+    // Beyond any real render time, and far inside what qint64 seconds can hold.
+    constexpr double LongestDays = 1.0e6;
+    if (!(duration > 0))
+        duration = 0;
+    const qint64 seconds = std::llround(std::min(duration, LongestDays) * 86400.0);
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }

@@ -18,3 +18,6 @@ TDateTime DateTimeFromQt(const QDateTime& moment);
 // A moment that DecodeDateTime refuses gives an invalid QDateTime.
 QDateTime DateTimeToQt(TDateTime moment);
 TDateTime NowDateTime();
+
+// A duration in days as "hh:mm:ss"; hours go on past 24 and a negative duration shows as zero.
+QString DurationText(TDateTime duration);

@@ -1,5 +1,7 @@
 #include "support/number_list.h"
 
+#include <QSet>
+
 namespace {
 
 bool IsDigit(QChar c)
@@ -47,3 +49,23 @@ bool NumberInList(qint64 number, const QString& text)
     }
     return false;
 }
+
+QString AddNewNumbers(const QString& list, const QString& numbers)
+{
+    QSet<QStringView> listed;
+    const QString clean = CleanNumberList(list);
+    for (const QStringView number : QStringView(clean).split(u' ', Qt::SkipEmptyParts))
+        listed.insert(number);
+    QString result = clean;
+    const QString added = CleanNumberList(numbers);
+    for (const QStringView number : QStringView(added).split(u' ', Qt::SkipEmptyParts)) {
+        if (listed.contains(number))
+            continue;
+        listed.insert(number);
+        if (!result.isEmpty())
+            result += u' ';
+        result += number;
+    }
+    return result;
+}
+

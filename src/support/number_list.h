@@ -6,3 +6,5 @@
 QString CleanNumberList(const QString& text);
 int CountNumbers(const QString& text);
 bool NumberInList(qint64 number, const QString& text);
+// `list` cleaned, followed by each number of `numbers` it does not hold yet, in their order.
+QString AddNewNumbers(const QString& list, const QString& numbers);

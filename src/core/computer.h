@@ -1,0 +1,97 @@
+#pragma once
+// The registry of render nodes the Master has found: one record per node number, stored in
+// "StateComputers.lst" so that Remotes can show the Master's nodes.
+
+#include "support/date_time.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class TScene;
+class TScreamerList;
+
+class TComputer
+{
+public:
+    TComputer();
+
+    // 0 Initializing, 1 Ready, 2 Next Frame, 3 Setting content directory, 4 Loading,
+    // 5 any text holding "Rendering", 6 Offline, 7 anything else.
+    int StateCode() const;
+    // 1 Alpha, 2 Silicon, 3 Macintosh, 0 anything else (x86 included).
+    int PlatformCode() const;
+
+    void WriteRecord(QStringList& lines) const;
+    // Reads key lines from `index` on; stops on "End" or "[end]" (index stays there) or at the end.
+    void ReadRecord(const QStringList& lines, qsizetype& index);
+    // This node's part of the e-mail report.
+    void ReportLines(QStringList& lines) const;
+    // Tells that a node started here can no longer be watched for crashes.
+    QString CrashWatchNote(const TScreamerList& screamers) const;
+
+    int Number = 0;
+    int Memory = 0;
+    int Processors = 0;
+    QString CPU;
+    QString StateString;
+    QString Name;
+    QString Frames;
+    QString SceneString;
+    QString SceneLoadFile;
+    QString ContentDirectory;
+    int SceneId = 0;
+    int RenderCount = 0;
+    TDateTime SceneStamp = 0;
+    TDateTime ScreamerStart = 0;
+    TDateTime RenderStart = 0;
+    TDateTime LastRenderTime = 0;
+};
+
+// The state texts that the Master itself gives a node.
+inline const QString StateNextFrame = QStringLiteral("Next Frame");
+inline const QString StateDying = QStringLiteral("Dying");
+
+// The nodes, kept sorted by number after every addition.
+class TComputerList
+{
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TComputer& Item(int index) { return *FItems[static_cast<size_t>(index)]; }
+    const TComputer& Item(int index) const { return *FItems[static_cast<size_t>(index)]; }
+
+    TComputer* FindByNumber(int number) const;
+    bool NumberFree(int number) const;
+    void Add(std::unique_ptr<TComputer> computer);
+    // Takes the record out and destroys it.
+    void Delete(int index);
+    void Clear();
+    // Moves a record, as the user drags rows in the Master's computer grid.
+    void Move(int from, int to);
+
+    int CountOnScene(const TScene& scene) const;
+    int CountOnSceneByName(const QString& name, const TScene& scene) const;
+
+    // Records with header lines "[Computer" n "]", n counting from `firstHeader`.
+    void WriteRecords(QStringList& lines, int firstHeader) const;
+    // Reads up to `count` records from the line after `index` on, each starting one line after
+    // the end of the one before; stops at the end of the lines. Records join the list.
+    void ReadRecords(const QStringList& lines, qsizetype& index, qint64 count);
+
+    // The text of the computer-list file.
+    void SaveToLines(QStringList& lines) const;
+    void LoadFromLines(const QStringList& lines);
+    // False, with the list unchanged, when the file does not exist or cannot be read.
+    bool LoadFromFile(const QString& path);
+    // Replaces the file atomically; false when it could not be written.
+    bool SaveToFile(const QString& path) const;
+
+    void ReportLines(QStringList& lines) const;
+
+private:
+    std::vector<std::unique_ptr<TComputer>> FItems;
+};
+
+inline const QString ComputerListWriteError
+    = QStringLiteral("I could not create the computer-list.\nCheck the Commands Directory (Program - Settings - Screamer)");

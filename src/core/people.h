@@ -1,0 +1,22 @@
+#pragma once
+// How the farm talks to the people at the computer: the windows answer with dialogs, the
+// program without windows with its log, tests with scripted answers.
+
+#include <QString>
+
+class TPeople
+{
+public:
+    virtual ~TPeople() = default;
+
+    // A question (or, when not `isQuestion`, information); true when answered Ok.
+    virtual bool Ask(const QString& text, bool isQuestion) = 0;
+    // The same with a check box whose state goes in and comes out through `checked`.
+    virtual bool AskWithCheck(const QString& text, const QString& checkText, bool isQuestion, bool& checked) = 0;
+    // A line of text; false (and `text` empty) when cancelled.
+    virtual bool AskText(const QString& caption, QString& text) = 0;
+
+    // Long lists in messages are shortened to fit this many units of TextWidth.
+    virtual int MessageWidth() const { return 600; }
+    virtual int TextWidth(const QString& text) const { return static_cast<int>(text.size()); }
+};

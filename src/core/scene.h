@@ -1,0 +1,193 @@
+#pragma once
+// One scene of the render queue: what its LightWave scene file says, the queue settings the user
+// chose, the frame bookkeeping of dispatch, and render statistics.
+
+#include "support/date_time.h"
+
+#include <QString>
+#include <QStringList>
+
+class TComputer;
+class TComputerList;
+class TFileListing;
+
+// What is read from the scene file. The integer render settings are LightWave's own codes,
+// stored and written back unchanged.
+struct TSceneData
+{
+    int OriginalFirst = 0;
+    int OriginalLast = 0;
+    int OriginalStep = 0;
+    bool Stereoscopic = false;
+    bool CustomSize = false;
+    bool NTSCWidescreen = false;
+    bool LimitedRegion = false;
+    bool FilmSize = false;
+    bool EnhancedAA = false;
+    bool AdaptiveSampling = false;
+    bool FieldRendering = false;
+    int Resolution = 0;
+    int SegmentMemory = 0;
+    int Antialiasing = 0;
+    int FilterType = 0;
+    int PixelAspectRatio = 0;
+    int AdaptiveThreshold = 0;
+    int MotionBlur = 0;
+    int CustomWidth = 0;
+    int CustomHeight = 0;
+    int DataOverlay = 0; // -1: absent
+    int RenderMode = 0;
+    int RayTraceEffects = 0;
+    int RayRecursionLimit = 0;
+    QString DataOverlayLabel;
+    // 0 "Name001", 1 "Name001.xxx", 2 "Name0001", 3 "Name0001.xxx"
+    int OutputFilenameFormat = 0;
+    QString SaveRGBImagesPrefix;
+    QString SaveAlphaImagesPrefix;
+    QString RGBImageSaver;
+    QString AlphaImageSaver;
+    // The file holds the marker of a 'Varnocade' scene.
+    bool ExtraData = false;
+};
+
+// Processor platforms as bits of TSceneSettings::Platforms; a node's platform code is the bit's index.
+enum TPlatform
+{
+    PlatformIntel = 1,
+    PlatformAlpha = 2,
+    PlatformSilicon = 4,
+    PlatformMacintosh = 8,
+    PlatformsAll = 15
+};
+
+// Queue settings and frame bookkeeping; the "initial options" of new scenes are one of these.
+struct TSceneSettings
+{
+    bool Range = false;
+    int CurrentFirst = 1;
+    int CurrentLast = 1;
+    int CurrentStep = 1;
+    int RangeLast = 0; // last range frame handed out
+    bool Singles = false;
+    QString SinglesList;
+    QString SinglesToDo;
+    QString MissingList;
+    int RenderLast = 0;
+    int Priority = 2;
+    QString ContentDirectory;
+    int Platforms = PlatformsAll;
+    bool PlatformRenderMemory = false;
+    bool PlatformRenderComputers = false;
+    bool PlatformRenderPercentage = false;
+    bool PlatformRenderSelected = false;
+    bool PlatformRenderMultiprocessor = false;
+    int PlatformRenderMemoryValue = 128;
+    int PlatformRenderComputersValue = 10;
+    int PlatformRenderPercentageValue = 50;
+    int PlatformRenderMultiprocessorValue = 1;
+    QString PlatformRenderSelectedValue = QStringLiteral("1");
+    bool AutomaticVerify = true;
+    bool AutomaticCopy = false;
+    int AutomaticVerifyTimes = 5;
+    QString AutomaticCopyComputer;
+    QString AutomaticCopyDirectory;
+    bool Log = false;
+    QString LogFilename = QStringLiteral("log.txt");
+};
+
+class TSceneStatistics
+{
+public:
+    void AddFrameTime(TDateTime duration);
+    TDateTime AverageFrameTime() const;
+    // One line of frames, average, total and the estimated time left on `processors`.
+    QString StatisticsText(int processors, qint64 framesLeft) const;
+
+    TDateTime TimeAdd = 0;
+    TDateTime RenderTimeTotal = 0; // a duration in days
+    int RenderFramesCount = 0;
+};
+
+enum class TFrameKind
+{
+    RGB,
+    Alpha
+};
+
+// A piece of work: the node renders First, First + Step, ... up to and including Last.
+struct TPiece
+{
+    int First = -1;
+    int Last = -1;
+    int Step = -1;
+};
+
+class TScene
+{
+public:
+    // `contentDirectory`: the options' content directory, the default of new scenes.
+    explicit TScene(const QString& contentDirectory = QString());
+
+    // The scene-file data at its defaults; the current range gives the original one.
+    void SetDataDefaults();
+
+    // Fills a new scene from a LightWave scene file; false when the file cannot be read or its
+    // frame range is unusable.
+    bool ReadSceneFile(const QString& path);
+    void ReadSceneLines(const QStringList& lines);
+    void ReadRenderSettings(const QString& line);
+    void WriteRenderOptions(QStringList& lines);
+    void WriteCameraSettings(QStringList& lines) const;
+
+    // Copies the scene file to a free ".lns" name beside it; "(none)" when that fails.
+    void MakeSceneCopy();
+    // Puts the scene's render options into the private copy at `path`, keeping every other line.
+    bool RewriteSceneCopy(const QString& path);
+
+    // Where the node writes a frame. A relative output prefix lies in the scene's content
+    // directory, or in `fallbackContentDirectory` when the scene has none.
+    QString FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    bool FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    QString WarningsText() const;
+
+    // Frame bookkeeping.
+    void Reset();
+    TPiece NextFrames(int count);
+    QString NextFramesText(int count);
+    bool IsFinished() const;
+    qint64 TotalFrames() const;
+    qint64 FramesLeft() const;
+    int PercentDone() const;
+    // 0 nothing handed out, 1 under way, 2 all handed out.
+    int Progress() const;
+    bool MayRenderOn(const TComputer& node, const TComputerList& nodes) const;
+    // The range and single frames whose RGB image is not on disk, as a number list.
+    QString MissingFrames(bool force, const QString& fallbackContentDirectory);
+    // The scene's part of the e-mail report.
+    QString ReportText(int processors) const;
+
+    // A step of 0 (only a hand-edited record holds one) counts as 1.
+    int RangeStep() const;
+    bool RangeExhausted() const;
+
+    bool Selected = false;
+    int Order = 0;
+    int ID = -1;
+    QString Filename;
+    QString KestrionFilename;
+    bool Verified = false;
+    bool Copied = false;
+    int VerifyTimes = 0;
+    TSceneData Data;
+    TSceneSettings Settings;
+    TSceneStatistics Statistics;
+    TDateTime Edited = 0;
+    QString Comment;
+
+private:
+    bool FrameListed(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory,
+        TFileListing& listing) const;
+};
+
+// The private copies of scenes end in this extension.
+inline const QString SceneCopyExtension = QStringLiteral("lns");

@@ -1,0 +1,228 @@
+// Frame bookkeeping of a scene: the pieces it hands out, its progress, the nodes it accepts,
+// the frames missing on disk, and its statistics.
+#include "core/computer.h"
+#include "core/frame_steps.h"
+#include "core/scene.h"
+#include "options/options.h"
+#include "support/file_listing.h"
+#include "support/number_list.h"
+#include "support/paths.h"
+#include "support/record_text.h"
+
+#include <cmath>
+
+
+int TScene::RangeStep() const
+{
+    return Settings.CurrentStep == 0 ? 1 : Settings.CurrentStep;
+}
+
+bool TScene::RangeExhausted() const
+{
+    // Also a hand-edited record whose last handed-out frame lies past the end.
+    return !FrameAfter(Settings.CurrentLast, Settings.RangeLast, RangeStep());
+}
+
+void TScene::Reset()
+{
+    Settings.RangeLast = static_cast<int>(qint64(Settings.CurrentFirst) - RangeStep());
+    Settings.SinglesToDo = Settings.SinglesList;
+    Settings.MissingList.clear();
+    Edited = NowDateTime();
+    Verified = false;
+    VerifyTimes = 0;
+    Copied = false;
+    Statistics.RenderTimeTotal = 0;
+    Statistics.RenderFramesCount = 0;
+}
+
+TPiece TScene::NextFrames(int count)
+{
+    TPiece piece;
+    if (!Settings.MissingList.isEmpty()) {
+        piece.First = TakeNumber(Settings.MissingList);
+        piece.Last = piece.First;
+        piece.Step = 1;
+    } else if (Settings.Range && !RangeExhausted()) {
+        const qint64 step = RangeStep();
+        const qint64 first = qint64(Settings.RangeLast) + step;
+        qint64 last = first + (qint64(std::max(count, 1)) - 1) * step;
+        if (FrameAfter(last + step, Settings.CurrentLast, step))
+            last = Settings.CurrentLast;
+        piece = { static_cast<int>(first), static_cast<int>(last), static_cast<int>(step) };
+        Settings.RangeLast = piece.Last;
+    } else if (Settings.Singles && !Settings.SinglesToDo.isEmpty()) {
+        piece.First = TakeNumber(Settings.SinglesToDo);
+        piece.Last = piece.First;
+        piece.Step = 1;
+    } else {
+        return piece;
+    }
+    Settings.RenderLast = piece.Last;
+    return piece;
+}
+
+QString TScene::NextFramesText(int count)
+{
+    const TPiece piece = NextFrames(count);
+    if (piece.First == -1 && piece.Last == -1 && piece.Step == -1)
+        return QString();
+    return QStringLiteral("%1 %2 %3").arg(piece.First).arg(piece.Last).arg(piece.Step);
+}
+
+bool TScene::IsFinished() const
+{
+    return (!Settings.Range || RangeExhausted()) && (!Settings.Singles || Settings.SinglesToDo.isEmpty())
+        && Settings.MissingList.isEmpty();
+}
+
+qint64 TScene::TotalFrames() const
+{
+    qint64 total = CountNumbers(Settings.MissingList);
+    if (Settings.Range)
+        total += (qint64(Settings.CurrentLast) - Settings.CurrentFirst) / RangeStep() + 1;
+    if (Settings.Singles)
+        total += CountNumbers(Settings.SinglesList);
+    return total;
+}
+
+int TScene::PercentDone() const
+{
+    qint64 total = 0;
+    qint64 done = 0;
+    if (Settings.Range) {
+        const qint64 step = RangeStep();
+        total = (qint64(Settings.CurrentLast) - Settings.CurrentFirst + step) / step;
+        done = (qint64(Settings.RangeLast) - Settings.CurrentFirst + step) / step;
+    }
+    if (Settings.Singles) {
+        total += CountNumbers(Settings.SinglesList);
+        done += CountNumbers(Settings.SinglesList) - CountNumbers(Settings.SinglesToDo);
+    }
+    done = std::max<qint64>(done - CountNumbers(Settings.MissingList), 0);
+    if (total <= 0)
+        return 0;
+    return static_cast<int>(std::nearbyint(double(done) / double(total) * 100.0));
+}
+
+int TScene::Progress() const
+{
+    const int percent = PercentDone();
+    if (percent == 0)
+        return 0;
+    return percent == 100 ? 2 : 1;
+}
+
+qint64 TScene::FramesLeft() const
+{
+    switch (Progress()) {
+    case 0:
+        return TotalFrames();
+    case 2:
+        return 0;
+    default:
+        break;
+    }
+    qint64 left = CountNumbers(Settings.MissingList);
+    if (Settings.Range)
+        left += (qint64(Settings.CurrentLast) - Settings.RangeLast) / RangeStep() + 1;
+    if (Settings.Singles)
+        left += CountNumbers(Settings.SinglesToDo);
+    return left;
+}
+
+bool TScene::MayRenderOn(const TComputer& node, const TComputerList& nodes) const
+{
+    // Nodes told to load "(none)" would fail on every piece.
+    if (IsFinished() || KestrionFilename == NoneText)
+        return false;
+    if ((Settings.Platforms & (1 << node.PlatformCode())) == 0)
+        return false;
+    const int self = node.SceneString == Filename ? 1 : 0;
+    const int others = nodes.CountOnScene(*this) - self;
+    if (Settings.PlatformRenderComputers && others >= Settings.PlatformRenderComputersValue)
+        return false;
+    if (Settings.PlatformRenderPercentage) {
+        const double share = nodes.Count() > 0 ? double(others) / nodes.Count() * 100.0 : 0.0;
+        if (!(share < Settings.PlatformRenderPercentageValue))
+            return false;
+    }
+    if (Settings.PlatformRenderSelected && !NumberInList(node.Number, Settings.PlatformRenderSelectedValue))
+        return false;
+    if (Settings.PlatformRenderMultiprocessor
+        && nodes.CountOnSceneByName(node.Name, *this) - self >= Settings.PlatformRenderMultiprocessorValue)
+        return false;
+    // A record without a processor count stands for one processor.
+    const int processors = std::max(node.Processors, 1);
+    if (Settings.PlatformRenderMemory && node.Memory / processors < Settings.PlatformRenderMemoryValue)
+        return false;
+    return true;
+}
+
+QString TScene::MissingFrames(bool force, const QString& fallbackContentDirectory)
+{
+    if (Verified && !force)
+        return QString();
+    QString missing;
+    if (Data.SaveRGBImagesPrefix != NoneText) {
+        TFileListing listing;
+        const auto check = [&](qint64 frame) {
+            if (FrameListed(frame, TFrameKind::RGB, fallbackContentDirectory, listing))
+                return;
+            if (!missing.isEmpty())
+                missing += u' ';
+            missing += QString::number(frame);
+        };
+        if (Settings.Range)
+            ForEachFrame(Settings.CurrentFirst, Settings.CurrentLast, RangeStep(), check);
+        if (Settings.Singles) {
+            const QString singles = CleanNumberList(Settings.SinglesList);
+            for (const QStringView number : QStringView(singles).split(u' ', Qt::SkipEmptyParts))
+                check(number.toLongLong());
+        }
+    }
+    if (!force)
+        Verified = missing.isEmpty();
+    return missing;
+}
+
+void TSceneStatistics::AddFrameTime(TDateTime duration)
+{
+    RenderTimeTotal += duration;
+    ++RenderFramesCount;
+}
+
+TDateTime TSceneStatistics::AverageFrameTime() const
+{
+    return RenderFramesCount > 0 ? RenderTimeTotal / RenderFramesCount : 0;
+}
+
+QString TSceneStatistics::StatisticsText(int processors, qint64 framesLeft) const
+{
+    const QString separator = QStringLiteral("   |   ");
+    const int p = processors > 0 ? processors : 1;
+    const TDateTime average = AverageFrameTime();
+    return QStringLiteral("Frames finished ") + QString::number(RenderFramesCount) + separator
+        + QStringLiteral("Per frame ") + DurationText(average) + separator + QStringLiteral("Total ")
+        + DurationText(RenderTimeTotal) + separator + QStringLiteral("Left (on ") + QString::number(p)
+        + QStringLiteral(" processors) ") + DurationText(average * double(framesLeft) / p);
+}
+
+QString TScene::ReportText(int processors) const
+{
+    QString copy = QStringLiteral(".");
+    if (Settings.AutomaticCopy)
+        copy = Copied ? QStringLiteral("C") : QStringLiteral("_");
+    QString verify = QStringLiteral(".");
+    if (Settings.AutomaticVerify)
+        verify = Verified ? QStringLiteral("V") : QStringLiteral("_");
+    QStringList lines;
+    lines << ExtractName(Filename) + QStringLiteral("   in   ") + ExtractDirectory(Filename) + u')'
+          << QStringLiteral("  %1 %2%3 %4 %").arg(Settings.Priority).arg(copy, verify).arg(PercentDone())
+          << QStringLiteral("  ") + Statistics.StatisticsText(processors, FramesLeft());
+    const QString warnings = WarningsText();
+    if (!warnings.isEmpty())
+        lines << QStringLiteral("  WARNING ") + warnings;
+    lines << QString();
+    return lines.join(QStringLiteral("\r\n"));
+}

@@ -1,0 +1,45 @@
+#include "support/file_listing.h"
+
+#include "support/paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <dirent.h>
+#include <memory>
+
+namespace {
+
+// The names of regular files in `directory`, links to regular files included. The type comes
+// with the directory entry on most file systems; only links and unknown types cost a stat.
+QSet<QString> ListFiles(const QString& directory)
+{
+    QSet<QString> names;
+    const QByteArray encoded = QFile::encodeName(directory.isEmpty() ? QStringLiteral(".") : directory);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(encoded.constData()), closedir);
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (entry->d_type == DT_REG
+            || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
+                && QFileInfo(JoinPath(directory, name)).isFile()))
+            names.insert(name);
+    }
+    return names;
+}
+
+} // namespace
+
+bool TFileListing::Exists(const QString& path)
+{
+    // Split as the file system does: here a backslash is part of a name.
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString name = path.mid(slash + 1);
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return QFileInfo(path).isFile();
+    const QString directory = slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.left(slash);
+    auto found = FDirectories.find(directory);
+    if (found == FDirectories.end())
+        found = FDirectories.insert(directory, ListFiles(directory));
+    return found->contains(name);
+}
