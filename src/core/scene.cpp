@@ -228,6 +228,12 @@ bool TScene::RewriteSceneCopy(const QString& path)
     TTextEncoding encoding = TTextEncoding::Utf8;
     if (!ReadTextLines(path, lines, TextFileLimit, &encoding))
         return false;
+    // Replaced atomically: a node may be loading the copy right now.
+    return WriteTextLines(path, RewriteSceneLines(lines), encoding);
+}
+
+QStringList TScene::RewriteSceneLines(const QStringList& lines)
+{
     QStringList options;
     WriteRenderOptions(options);
     QStringList output;
@@ -246,7 +252,7 @@ bool TScene::RewriteSceneCopy(const QString& path)
     }
     if (!written)
         output << options;
-    return WriteTextLines(path, output, encoding);
+    return output;
 }
 
 QString TScene::FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const

@@ -143,6 +143,7 @@ public:
     void MakeSceneCopy();
     // Puts the scene's render options into the private copy at `path`, keeping every other line.
     bool RewriteSceneCopy(const QString& path);
+    QStringList RewriteSceneLines(const QStringList& lines);
 
     // Where the node writes a frame. A relative output prefix lies in the scene's content
     // directory, or in `fallbackContentDirectory` when the scene has none.

@@ -1,0 +1,28 @@
+// Any bytes as a LightWave scene file: read it, hand out its pieces, name its frames and
+// rewrite it as a private copy.
+#include "core/scene.h"
+#include "support/text_file.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QStringList lines = SplitTextLines(DecodeText(bytes));
+    TScene scene(QStringLiteral("/content"));
+    scene.ReadSceneLines(lines);
+    scene.WarningsText();
+    scene.RewriteSceneLines(lines);
+    for (int frame : { -1, 0, 7, 2147483647 }) {
+        scene.FrameFileName(frame, TFrameKind::RGB, QString());
+        scene.FrameFileName(frame, TFrameKind::Alpha, QStringLiteral("/options"));
+    }
+    // Every piece costs constant time, so a bounded number of them always ends.
+    const int count = size > 0 ? data[0] : 1;
+    for (int piece = 0; piece < 1000 && !scene.NextFramesText(count).isEmpty(); ++piece) {
+        scene.PercentDone();
+        scene.FramesLeft();
+    }
+    scene.TotalFrames();
+    return 0;
+}
