@@ -1,5 +1,6 @@
 #include "core/computer.h"
 
+#include "core/node_channel.h"
 #include "core/scene.h"
 #include "core/screamer.h"
 #include "support/paths.h"
@@ -11,8 +12,6 @@
 #include <iterator>
 
 namespace {
-
-const QString RecordEnd = QStringLiteral("[end]");
 
 void SortByNumber(std::vector<std::unique_ptr<TComputer>>& items)
 {
@@ -48,19 +47,19 @@ TComputer::TComputer()
 
 int TComputer::StateCode() const
 {
-    if (StateString == QLatin1String("Initializing"))
+    if (StateString == AckInitializing)
         return 0;
-    if (StateString == QLatin1String("Ready"))
+    if (StateString == AckReady)
         return 1;
     if (StateString == StateNextFrame)
         return 2;
-    if (StateString == QLatin1String("Setting content directory"))
+    if (StateString == AckSettingContent)
         return 3;
-    if (StateString == QLatin1String("Loading"))
+    if (StateString == AckLoading)
         return 4;
-    if (StateString.contains(QLatin1String("Rendering")))
+    if (StateString.contains(AckRendering))
         return 5;
-    if (StateString == QLatin1String("Offline"))
+    if (StateString == AckOffline)
         return 6;
     return 7;
 }
@@ -90,14 +89,14 @@ void TComputer::WriteRecord(QStringList& lines) const
     lines.append(SceneLine(QStringLiteral("ScreamerStart"), DateTimeToRecordText(ScreamerStart)));
     lines.append(SceneLine(QStringLiteral("RenderStart"), DateTimeToRecordText(RenderStart)));
     lines.append(SceneLine(QStringLiteral("LastRenderTime"), DateTimeToRecordText(LastRenderTime)));
-    lines.append(RecordEnd);
+    lines.append(RecordEndLine);
 }
 
 void TComputer::ReadRecord(const QStringList& lines, qsizetype& index)
 {
     for (; index < lines.size(); ++index) {
         const QString& line = lines[index];
-        if (line == QLatin1String("End") || line == RecordEnd)
+        if (IsRecordEnd(line))
             return;
         ReadKeyLine(*this, line);
     }

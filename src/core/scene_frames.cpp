@@ -124,8 +124,10 @@ qint64 TScene::FramesLeft() const
         break;
     }
     qint64 left = CountNumbers(Settings.MissingList);
-    if (Settings.Range)
-        left += (qint64(Settings.CurrentLast) - Settings.RangeLast) / RangeStep() + 1;
+    // Only the range frames not handed out yet: counting one more would show work left on a
+    // scene whose range is done and inflate every estimate of the time left.
+    if (Settings.Range && !RangeExhausted())
+        left += (qint64(Settings.CurrentLast) - Settings.RangeLast) / RangeStep();
     if (Settings.Singles)
         left += CountNumbers(Settings.SinglesToDo);
     return left;

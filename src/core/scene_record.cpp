@@ -187,11 +187,6 @@ void ReadFields(TScene& scene, const std::vector<TRecordField>& fields, const QS
             ReadField(field.Key, line, field.Field(scene));
 }
 
-bool EndsRecord(const QString& line)
-{
-    return line == QStringLiteral("End") || line == QStringLiteral("[end]");
-}
-
 // The count on a list's count line; 0 when it is no number.
 int CountLine(const QStringList& lines, qsizetype index)
 {
@@ -234,7 +229,7 @@ void WriteRecord(TScene& scene, QStringList& lines)
     scene.WriteRenderOptions(lines);
     scene.WriteCameraSettings(lines);
     WriteFields(scene, TailFields(), lines);
-    lines << QStringLiteral("[end]");
+    lines << RecordEndLine;
 }
 
 void ReadRecord(TScene& scene, const QStringList& lines, qsizetype& index)
@@ -243,7 +238,7 @@ void ReadRecord(TScene& scene, const QStringList& lines, qsizetype& index)
     scene.SetDataDefaults();
     for (; index < lines.size(); ++index) {
         const QString& line = lines[index];
-        if (EndsRecord(line))
+        if (IsRecordEnd(line))
             break;
         ReadFields(scene, HeadFields(), line);
         for (const auto& [key, bit] : PlatformLines()) {

@@ -17,6 +17,13 @@ bool ReadKeyDateTime(const QString& key, const QString& line, TDateTime& moment)
 
 QString BooleanText(bool flag);
 
+// The line that closes a scene or computer record; "End" closes one too.
+inline const QString RecordEndLine = QStringLiteral("[end]");
+inline bool IsRecordEnd(const QString& line)
+{
+    return line == RecordEndLine || line == QStringLiteral("End");
+}
+
 // "year month day hour minute second millisecond", no leading zeros.
 QString DateTimeToRecordText(TDateTime moment);
 // False, with `moment` untouched, when the seven numbers make no moment.
