@@ -67,7 +67,9 @@ struct TSceneSettings
     int CurrentFirst = 1;
     int CurrentLast = 1;
     int CurrentStep = 1;
-    int RangeLast = 0; // last range frame handed out
+    // The last range frame handed out; before the first piece one step before the range, which
+    // for a range starting at the 32-bit limit lies beyond it.
+    qint64 RangeLast = 0;
     bool Singles = false;
     QString SinglesList;
     QString SinglesToDo;

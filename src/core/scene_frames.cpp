@@ -25,7 +25,7 @@ bool TScene::RangeExhausted() const
 
 void TScene::Reset()
 {
-    Settings.RangeLast = static_cast<int>(qint64(Settings.CurrentFirst) - RangeStep());
+    Settings.RangeLast = qint64(Settings.CurrentFirst) - RangeStep();
     Settings.SinglesToDo = Settings.SinglesList;
     Settings.MissingList.clear();
     Edited = NowDateTime();
@@ -45,7 +45,7 @@ TPiece TScene::NextFrames(int count)
         piece.Step = 1;
     } else if (Settings.Range && !RangeExhausted()) {
         const qint64 step = RangeStep();
-        const qint64 first = qint64(Settings.RangeLast) + step;
+        const qint64 first = Settings.RangeLast + step;
         qint64 last = first + (qint64(std::max(count, 1)) - 1) * step;
         if (FrameAfter(last + step, Settings.CurrentLast, step))
             last = Settings.CurrentLast;
@@ -93,7 +93,7 @@ int TScene::PercentDone() const
     if (Settings.Range) {
         const qint64 step = RangeStep();
         total = (qint64(Settings.CurrentLast) - Settings.CurrentFirst + step) / step;
-        done = (qint64(Settings.RangeLast) - Settings.CurrentFirst + step) / step;
+        done = (Settings.RangeLast - Settings.CurrentFirst + step) / step;
     }
     if (Settings.Singles) {
         total += CountNumbers(Settings.SinglesList);

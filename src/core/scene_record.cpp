@@ -18,7 +18,7 @@ enum class TGroup
     Singles
 };
 
-using TFieldPointer = std::variant<int*, bool*, QString*, TDateTime*>;
+using TFieldPointer = std::variant<int*, qint64*, bool*, QString*, TDateTime*>;
 
 struct TRecordField
 {
@@ -154,6 +154,8 @@ QString FieldText(const TFieldPointer& field)
 {
     if (const auto* number = std::get_if<int*>(&field))
         return QString::number(**number);
+    if (const auto* wide = std::get_if<qint64*>(&field))
+        return QString::number(**wide);
     if (const auto* flag = std::get_if<bool*>(&field))
         return BooleanText(**flag);
     if (const auto* text = std::get_if<QString*>(&field))
@@ -165,6 +167,8 @@ void ReadField(const QString& key, const QString& line, const TFieldPointer& fie
 {
     if (const auto* number = std::get_if<int*>(&field))
         ReadKeyInteger(key, line, **number);
+    else if (const auto* wide = std::get_if<qint64*>(&field))
+        ReadKeyInteger(key, line, **wide);
     else if (const auto* flag = std::get_if<bool*>(&field))
         ReadKeyBoolean(key, line, **flag);
     else if (const auto* text = std::get_if<QString*>(&field))

@@ -2,7 +2,9 @@
 
 #include <limits>
 
-bool TextToInteger(QStringView text, int& number)
+namespace {
+
+template <typename TInteger> bool TextToWhole(QStringView text, TInteger& number)
 {
     qsizetype i = 0;
     const bool negative = !text.isEmpty() && text[0] == u'-';
@@ -10,9 +12,9 @@ bool TextToInteger(QStringView text, int& number)
         i = 1;
     if (i == text.size())
         return false;
-    // A negative number may reach one past the largest int.
-    qint64 value = 0;
-    const qint64 limit = qint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
+    // A negative number may reach one past the largest value.
+    quint64 value = 0;
+    const quint64 limit = quint64(std::numeric_limits<TInteger>::max()) + (negative ? 1 : 0);
     for (; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c < u'0' || c > u'9')
@@ -21,8 +23,20 @@ bool TextToInteger(QStringView text, int& number)
         if (value > limit)
             return false;
     }
-    number = static_cast<int>(negative ? -value : value);
+    number = negative ? static_cast<TInteger>(0 - value) : static_cast<TInteger>(value);
     return true;
+}
+
+} // namespace
+
+bool TextToInteger(QStringView text, int& number)
+{
+    return TextToWhole(text, number);
+}
+
+bool TextToInteger(QStringView text, qint64& number)
+{
+    return TextToWhole(text, number);
 }
 
 bool ReadKeyValue(const QString& key, const QString& line, QString& value)
@@ -43,6 +57,12 @@ bool ReadKeyValue(const QString& key, const QString& line, QString& value)
 }
 
 bool ReadKeyInteger(const QString& key, const QString& line, int& number)
+{
+    QString value;
+    return ReadKeyValue(key, line, value) && TextToInteger(value, number);
+}
+
+bool ReadKeyInteger(const QString& key, const QString& line, qint64& number)
 {
     QString value;
     return ReadKeyValue(key, line, value) && TextToInteger(value, number);

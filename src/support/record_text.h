@@ -8,9 +8,11 @@
 
 // The whole text as a signed 32-bit decimal integer (optional sign, digits only).
 bool TextToInteger(QStringView text, int& number);
+bool TextToInteger(QStringView text, qint64& number);
 
 bool ReadKeyValue(const QString& key, const QString& line, QString& value);
 bool ReadKeyInteger(const QString& key, const QString& line, int& number);
+bool ReadKeyInteger(const QString& key, const QString& line, qint64& number);
 bool ReadKeyBoolean(const QString& key, const QString& line, bool& flag);
 // A matching key always yields true; a value that makes no moment leaves `moment` as it was.
 bool ReadKeyDateTime(const QString& key, const QString& line, TDateTime& moment);

@@ -63,6 +63,9 @@ TEST(SceneFrames, HugeRangesAndHandEditedValuesEnd)
     auto scene = RangeScene(2147483600, 2147483647, 1);
     EXPECT_EQ(Pieces(*scene, 2147483647), QStringList({ "2147483600 2147483647 1" }));
     EXPECT_EQ(scene->TotalFrames(), 48);
+    // One step before a range that starts at the limit lies beyond it; no frame is lost there.
+    EXPECT_EQ(Pieces(*RangeScene(2147483647, 2147483640, -1), 5),
+        QStringList({ "2147483647 2147483643 -1", "2147483642 2147483640 -1" }));
     auto down = RangeScene(-2147483600, -2147483647, -1);
     EXPECT_EQ(Pieces(*down, 40), QStringList({ "-2147483600 -2147483639 -1", "-2147483640 -2147483647 -1" }));
 

@@ -121,15 +121,16 @@ TEST(SceneRecord, ConditionalLinesAndTheirOrder)
 
     TScene read;
     qsizetype index = 0;
-    ReadRecord(read, { "CurrentFirst=5", "Range=1", "CurrentLast=9", "PlatformIntel=0", "PlatformAlpha=0",
+    ReadRecord(read, { "CurrentFirst=5", "Range=1", "CurrentLast=9", "RangeLast=2147483648", "PlatformIntel=0", "PlatformAlpha=0",
                          "PlatformMacintosh=0", "PlatformSilicon=0", "Comment=", "[end]" },
         index);
     EXPECT_TRUE(read.Settings.Range);
     EXPECT_EQ(read.Settings.CurrentFirst, 1); // came before the range flag
     EXPECT_EQ(read.Settings.CurrentLast, 9);
+    EXPECT_EQ(read.Settings.RangeLast, 2147483648);
     EXPECT_EQ(read.Settings.Platforms, PlatformsAll);
     EXPECT_EQ(read.Comment, QString());
-    EXPECT_EQ(index, 8);
+    EXPECT_EQ(index, 9);
 }
 
 TEST(SceneList, TextRoundTripAndBadCounts)
