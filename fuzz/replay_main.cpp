@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -27,6 +28,13 @@ int main(int argc, char** argv)
     // Generated inputs that no seed file could hold: large and degenerate.
     std::vector<uint8_t> big(10 * 1024 * 1024, 'x');
     LLVMFuzzerTestOneInput(big.data(), big.size());
+    // Millions of short lines under a huge count: records that cost more than their bytes.
+    const std::string count = "2000000000\n2000000000\n";
+    const std::string line = "[end]\n";
+    std::string lines = count;
+    while (lines.size() + line.size() <= big.size())
+        lines += line;
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(lines.data()), lines.size());
     LLVMFuzzerTestOneInput(nullptr, 0);
     std::printf("replayed %d corpus files\n", replayed);
     return replayed > 0 ? 0 : 1;

@@ -53,6 +53,10 @@ public:
 inline const QString StateNextFrame = QStringLiteral("Next Frame");
 inline const QString StateDying = QStringLiteral("Dying");
 
+// No farm has this many nodes; a file that names more is damaged, and reading stops here so it
+// cannot take all memory.
+inline constexpr int ComputerListLimit = 100000;
+
 // The nodes, kept sorted by number after every addition.
 class TComputerList
 {
@@ -76,7 +80,8 @@ public:
     // Records with header lines "[Computer" n "]", n counting from `firstHeader`.
     void WriteRecords(QStringList& lines, int firstHeader) const;
     // Reads up to `count` records from the line after `index` on, each starting one line after
-    // the end of the one before; stops at the end of the lines. Records join the list.
+    // the end of the one before; stops at the end of the lines or when the list holds
+    // ComputerListLimit records. Records join the list.
     void ReadRecords(const QStringList& lines, qsizetype& index, qint64 count);
 
     // The text of the computer-list file.

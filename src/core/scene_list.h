@@ -6,6 +6,10 @@
 #include <memory>
 #include <vector>
 
+// No queue holds this many scenes; a list file that names more is damaged, and reading stops
+// here so it cannot take all memory.
+inline constexpr int SceneListLimit = 100000;
+
 class TSceneList
 {
 public:

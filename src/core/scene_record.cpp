@@ -204,7 +204,7 @@ int CountLine(const QStringList& lines, qsizetype index)
 // creates nothing there.
 void ReadScenes(TSceneList& list, const QStringList& lines, qsizetype& index, qint64 count)
 {
-    for (qint64 k = 0; k < count && index + 1 < lines.size(); ++k) {
+    for (qint64 k = 0; k < count && index + 1 < lines.size() && list.Count() < SceneListLimit; ++k) {
         ++index;
         auto scene = std::make_unique<TScene>();
         ReadRecord(*scene, lines, index);

@@ -205,7 +205,7 @@ TEST_F(ComputerFile, DamagedFiles)
 TEST_F(ComputerFile, LargeFileLoadsInLinearTime)
 {
     // Sorting after each of these records would take minutes.
-    constexpr int count = 100000;
+    constexpr int count = 50000;
     QByteArray bytes = QByteArray::number(count) + "\r\n";
     for (int number = count; number > 0; --number)
         bytes += "[Computer]\r\nNumber " + QByteArray::number(number) + "\r\n[end]\r\n";
@@ -213,6 +213,13 @@ TEST_F(ComputerFile, LargeFileLoadsInLinearTime)
     ASSERT_EQ(list.Count(), count + 1);
     EXPECT_EQ(list.Item(0).Number, 1);
     EXPECT_EQ(list.Item(count).Number, count);
+
+    // A damaged file naming more nodes than any farm has stops at the limit.
+    QStringList endless(ComputerListLimit + 10, QStringLiteral("End"));
+    endless[0] = QStringLiteral("2000000000");
+    TComputerList limited;
+    limited.LoadFromLines(endless);
+    EXPECT_EQ(limited.Count(), ComputerListLimit);
 }
 
 TEST(ComputerList, ReportLines)

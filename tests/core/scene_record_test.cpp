@@ -156,6 +156,13 @@ TEST(SceneList, TextRoundTripAndBadCounts)
     LoadFromLines(partial, cut);
     EXPECT_EQ(partial.Count(), 2);
 
+    // A damaged file naming more scenes than any queue holds stops at the limit.
+    QStringList endless(SceneListLimit + 10, QStringLiteral("[end]"));
+    endless[0] = QStringLiteral("2000000000");
+    TSceneList limited;
+    LoadFromLines(limited, endless);
+    EXPECT_EQ(limited.Count(), SceneListLimit);
+
     for (const char* count : { "0", "-3", "x" }) {
         lines[0] = QLatin1String(count);
         TSceneList none;
