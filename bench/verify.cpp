@@ -79,7 +79,8 @@ int main(int argc, char** argv)
     });
     const int expected = frames / MissingEvery;
     std::printf("frames                %d\n", frames);
-    std::printf("missing found         %lld (expected %d)\n", static_cast<long long>(missing.count(u' ') + !missing.isEmpty()), expected);
+    std::printf("missing found         %lld (expected %d)\n",
+        static_cast<long long>(missing.count(u' ') + !missing.isEmpty()), expected);
     std::printf("MissingFrames         %.1f ms\n", verify);
     std::printf("plain listing         %.1f ms (%lld files)\n", listing, static_cast<long long>(listed));
     std::printf("ratio                 %.2f (target below 3)\n", listing > 0 ? verify / listing : 0.0);

@@ -195,8 +195,8 @@ void TComputerList::ReadRecords(const QStringList& lines, qsizetype& index, qint
     // A count may promise far more records than there are lines: only records that start
     // within the lines are made.
     std::vector<std::unique_ptr<TComputer>> read;
-    for (qint64 k = 0; k < count && index + 1 < lines.size() && Count() + qint64(read.size()) < ComputerListLimit;
-         ++k) {
+    for (qint64 k = 0;
+         k < count && index + 1 < lines.size() && Count() + qint64(read.size()) < ComputerListLimit; ++k) {
         ++index;
         auto computer = std::make_unique<TComputer>();
         computer->ReadRecord(lines, index);

@@ -98,5 +98,5 @@ private:
     std::vector<std::unique_ptr<TComputer>> FItems;
 };
 
-inline const QString ComputerListWriteError
-    = QStringLiteral("I could not create the computer-list.\nCheck the Commands Directory (Program - Settings - Screamer)");
+inline const QString ComputerListWriteError = QStringLiteral(
+    "I could not create the computer-list.\nCheck the Commands Directory (Program - Settings - Screamer)");

@@ -12,7 +12,8 @@ public:
     // A question (or, when not `isQuestion`, information); true when answered Ok.
     virtual bool Ask(const QString& text, bool isQuestion) = 0;
     // The same with a check box whose state goes in and comes out through `checked`.
-    virtual bool AskWithCheck(const QString& text, const QString& checkText, bool isQuestion, bool& checked) = 0;
+    virtual bool AskWithCheck(const QString& text, const QString& checkText, bool isQuestion, bool& checked)
+        = 0;
     // A line of text; false (and `text` empty) when cancelled.
     virtual bool AskText(const QString& caption, QString& text) = 0;
 

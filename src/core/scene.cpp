@@ -48,9 +48,10 @@ TSceneSection NextSection(const QString& line, TSceneSection section)
 }
 
 // The keys WriteRenderOptions may write; a rewrite of the private copy replaces exactly these.
-const std::array<QString, 10> RenderOptionKeys = { QStringLiteral("RenderMode"), QStringLiteral("RayTraceEffects"),
-    QStringLiteral("RayRecursionLimit"), QStringLiteral("DataOverlay"), QStringLiteral("DataOverlayLabel"),
-    QStringLiteral("OutputFilenameFormat"), QStringLiteral("SaveRGBImagesPrefix"), QStringLiteral("RGBImageSaver"),
+const std::array<QString, 10> RenderOptionKeys = { QStringLiteral("RenderMode"),
+    QStringLiteral("RayTraceEffects"), QStringLiteral("RayRecursionLimit"), QStringLiteral("DataOverlay"),
+    QStringLiteral("DataOverlayLabel"), QStringLiteral("OutputFilenameFormat"),
+    QStringLiteral("SaveRGBImagesPrefix"), QStringLiteral("RGBImageSaver"),
     QStringLiteral("SaveAlphaImagesPrefix"), QStringLiteral("AlphaImageSaver") };
 
 bool IsRenderOptionLine(const QString& line)
@@ -198,8 +199,8 @@ void TScene::WriteCameraSettings(QStringList& lines) const
     lines << SceneLineBoolean(QStringLiteral("Stereoscopic"), Data.Stereoscopic)
           << SceneLineInteger(QStringLiteral("Resolution"), Data.Resolution);
     if (Data.CustomSize)
-        lines << SceneLine(KeyCustomSize,
-            QString::number(Data.CustomWidth) + u' ' + QString::number(Data.CustomHeight));
+        lines << SceneLine(
+            KeyCustomSize, QString::number(Data.CustomWidth) + u' ' + QString::number(Data.CustomHeight));
     lines << SceneLineBoolean(QStringLiteral("NTSCWidescreen"), Data.NTSCWidescreen)
           << SceneLineInteger(QStringLiteral("PixelAspectRatio"), Data.PixelAspectRatio)
           << SceneLineBoolean(QStringLiteral("LimitedRegion"), Data.LimitedRegion)
@@ -273,7 +274,8 @@ QString TScene::FrameFileName(qint64 frame, TFrameKind kind, const QString& fall
     if (IsNetworkPath(prefix))
         return name;
     // The nodes render with the scene's own content directory.
-    const QString& content = IsAbsent(Settings.ContentDirectory) ? fallbackContentDirectory : Settings.ContentDirectory;
+    const QString& content
+        = IsAbsent(Settings.ContentDirectory) ? fallbackContentDirectory : Settings.ContentDirectory;
     return IsAbsent(content) ? name : JoinPath(content, name);
 }
 

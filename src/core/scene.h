@@ -188,8 +188,8 @@ public:
     QString Comment;
 
 private:
-    bool FrameListed(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory,
-        TFileListing& listing) const;
+    bool FrameListed(
+        qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory, TFileListing& listing) const;
 };
 
 // The private copies of scenes end in this extension.

@@ -11,7 +11,6 @@
 
 #include <cmath>
 
-
 int TScene::RangeStep() const
 {
     return Settings.CurrentStep == 0 ? 1 : Settings.CurrentStep;

@@ -123,9 +123,8 @@ void TSceneList::AddCrashedFrames(const TComputer& node)
 
 int TSceneList::CountUnfinished() const
 {
-    return static_cast<int>(std::count_if(FItems.begin(), FItems.end(), [](const auto& scene) {
-        return !scene->IsFinished();
-    }));
+    return static_cast<int>(
+        std::count_if(FItems.begin(), FItems.end(), [](const auto& scene) { return !scene->IsFinished(); }));
 }
 
 bool TSceneList::AllFinished() const

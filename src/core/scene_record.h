@@ -27,5 +27,5 @@ bool LoadSceneList(TSceneList& list, const QString& path);
 void SaveState(TSceneList& list, const TComputerList& computers, QStringList& lines);
 bool LoadState(TSceneList& list, const QStringList& lines, TComputerList& computers);
 
-inline const QString SceneListWriteError
-    = QStringLiteral("I could not create the scene-list.\nCheck the Commands Directory (Program - Settings - Screamer)");
+inline const QString SceneListWriteError = QStringLiteral(
+    "I could not create the scene-list.\nCheck the Commands Directory (Program - Settings - Screamer)");

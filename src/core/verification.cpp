@@ -9,11 +9,13 @@
 QString MissingFramesText(const TScene& scene, const QString& missing, const TPeople& people)
 {
     const auto width = [&people](const QString& text) { return people.TextWidth(text); };
-    return QString::number(CountNumbers(missing)) + QStringLiteral(" frames of scene ") + ExtractName(scene.Filename)
-        + QStringLiteral(" not found: ") + u'\n' + FitText(width, missing, people.MessageWidth());
+    return QString::number(CountNumbers(missing)) + QStringLiteral(" frames of scene ")
+        + ExtractName(scene.Filename) + QStringLiteral(" not found: ") + u'\n'
+        + FitText(width, missing, people.MessageWidth());
 }
 
-TVerifyResult VerifyScene(TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory)
+TVerifyResult VerifyScene(
+    TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory)
 {
     TVerifyResult result;
     result.Missing = scene.MissingFrames(!automatic, fallbackContentDirectory);

@@ -14,7 +14,8 @@ struct TVerifyResult
 };
 
 // Automatic verification adds what is missing without asking; manual verification asks first.
-TVerifyResult VerifyScene(TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory);
+TVerifyResult VerifyScene(
+    TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory);
 
 // The question put to the user before missing frames are queued again.
 QString MissingFramesText(const TScene& scene, const QString& missing, const TPeople& people);

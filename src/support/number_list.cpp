@@ -68,4 +68,3 @@ QString AddNewNumbers(const QString& list, const QString& numbers)
     }
     return result;
 }
-

@@ -298,7 +298,8 @@ TEST_F(SceneVerify, AutomaticAddsManualAsks)
     EXPECT_FALSE(result.QueueChanged);
     EXPECT_TRUE(scene->Settings.MissingList.isEmpty());
     ASSERT_EQ(people.Asked.size(), 1);
-    EXPECT_EQ(people.Asked[0], QStringLiteral("2 frames of scene shot.lws not found: \n3 5\nAdd these frames to render again?"));
+    EXPECT_EQ(people.Asked[0],
+        QStringLiteral("2 frames of scene shot.lws not found: \n3 5\nAdd these frames to render again?"));
 
     ASSERT_TRUE(QDir(dir.path()).rmdir(QStringLiteral("out/f003.png")));
     WriteBytes(scene->FrameFileName(3, TFrameKind::RGB, NoneText), "image");

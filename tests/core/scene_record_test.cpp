@@ -121,8 +121,9 @@ TEST(SceneRecord, ConditionalLinesAndTheirOrder)
 
     TScene read;
     qsizetype index = 0;
-    ReadRecord(read, { "CurrentFirst=5", "Range=1", "CurrentLast=9", "RangeLast=2147483648", "PlatformIntel=0", "PlatformAlpha=0",
-                         "PlatformMacintosh=0", "PlatformSilicon=0", "Comment=", "[end]" },
+    ReadRecord(read,
+        { "CurrentFirst=5", "Range=1", "CurrentLast=9", "RangeLast=2147483648", "PlatformIntel=0",
+            "PlatformAlpha=0", "PlatformMacintosh=0", "PlatformSilicon=0", "Comment=", "[end]" },
         index);
     EXPECT_TRUE(read.Settings.Range);
     EXPECT_EQ(read.Settings.CurrentFirst, 1); // came before the range flag

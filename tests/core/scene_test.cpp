@@ -169,7 +169,8 @@ TEST(SceneFile, FrameFileNames)
     scene.Data.SaveAlphaImagesPrefix = QStringLiteral("\\\\srv\\out\\a");
     scene.Data.AlphaImageSaver = QStringLiteral("LW_JPEG(.jpg)");
     scene.Data.OutputFilenameFormat = 3;
-    EXPECT_EQ(scene.FrameFileName(5, TFrameKind::Alpha, fallback), QStringLiteral("\\\\srv\\out\\a0005L.jpg"));
+    EXPECT_EQ(
+        scene.FrameFileName(5, TFrameKind::Alpha, fallback), QStringLiteral("\\\\srv\\out\\a0005L.jpg"));
     scene.Data.SaveAlphaImagesPrefix = QStringLiteral("/net/out/a");
     EXPECT_EQ(scene.FrameFileName(5, TFrameKind::Alpha, fallback), QStringLiteral("/net/out/a0005L.jpg"));
 }
@@ -177,7 +178,8 @@ TEST(SceneFile, FrameFileNames)
 TEST(SceneFile, WarningsForASceneWithoutOutput)
 {
     TScene scene;
-    EXPECT_EQ(scene.WarningsText(), QStringLiteral("No RGB image output | Image and alpha output are the same"));
+    EXPECT_EQ(
+        scene.WarningsText(), QStringLiteral("No RGB image output | Image and alpha output are the same"));
     scene.VerifyTimes = 5;
     EXPECT_TRUE(scene.WarningsText().endsWith(QStringLiteral(" | 5 times automatically verified")));
 }
