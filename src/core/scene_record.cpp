@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <variant>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // Which lines a record holds only while a flag is set.
@@ -23,112 +25,73 @@ using TFieldPointer = std::variant<int*, qint64*, bool*, QString*, TDateTime*>;
 struct TRecordField
 {
     QString Key;
-    TGroup Group;
-    TFieldPointer (*Field)(TScene&);
+    TFieldPointer Field;
+    TGroup Group = TGroup::Always;
 };
 
-// The queue lines before the render options, in the order they are written.
-const std::vector<TRecordField>& HeadFields()
+using TRecordFields = std::vector<TRecordField>;
+
+// The queue lines before the platforms, in the order they are written.
+TRecordFields HeadFields(TScene& s)
 {
-    static const std::vector<TRecordField> fields = {
-        { QStringLiteral("ID"), TGroup::Always, [](TScene& s) -> TFieldPointer { return &s.ID; } },
-        { QStringLiteral("Filename"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Filename; } },
-        { QStringLiteral("KestrionFilename"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.KestrionFilename; } },
-        { QStringLiteral("Verified"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Verified; } },
-        { QStringLiteral("VerifyTimes"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.VerifyTimes; } },
-        { QStringLiteral("Copied"), TGroup::Always, [](TScene& s) -> TFieldPointer { return &s.Copied; } },
-        { QStringLiteral("Priority"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.Priority; } },
-        { QStringLiteral("Range"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.Range; } },
-        { QStringLiteral("CurrentFirst"), TGroup::Range,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.CurrentFirst; } },
-        { QStringLiteral("CurrentLast"), TGroup::Range,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.CurrentLast; } },
-        { QStringLiteral("CurrentStep"), TGroup::Range,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.CurrentStep; } },
-        { QStringLiteral("RangeLast"), TGroup::Range,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.RangeLast; } },
-        { QStringLiteral("Singles"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.Singles; } },
-        { QStringLiteral("SinglesList"), TGroup::Singles,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.SinglesList; } },
-        { QStringLiteral("SinglesToDo"), TGroup::Singles,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.SinglesToDo; } },
-        { QStringLiteral("MissingList"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.MissingList; } },
-        { QStringLiteral("RenderLast"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.RenderLast; } },
+    return {
+        { u"ID"_s, &s.ID },
+        { u"Filename"_s, &s.Filename },
+        { u"KestrionFilename"_s, &s.KestrionFilename },
+        { u"Verified"_s, &s.Verified },
+        { u"VerifyTimes"_s, &s.VerifyTimes },
+        { u"Copied"_s, &s.Copied },
+        { u"Priority"_s, &s.Settings.Priority },
+        { u"Range"_s, &s.Settings.Range },
+        { u"CurrentFirst"_s, &s.Settings.CurrentFirst, TGroup::Range },
+        { u"CurrentLast"_s, &s.Settings.CurrentLast, TGroup::Range },
+        { u"CurrentStep"_s, &s.Settings.CurrentStep, TGroup::Range },
+        { u"RangeLast"_s, &s.Settings.RangeLast, TGroup::Range },
+        { u"Singles"_s, &s.Settings.Singles },
+        { u"SinglesList"_s, &s.Settings.SinglesList, TGroup::Singles },
+        { u"SinglesToDo"_s, &s.Settings.SinglesToDo, TGroup::Singles },
+        { u"MissingList"_s, &s.Settings.MissingList },
+        { u"RenderLast"_s, &s.Settings.RenderLast },
     };
-    return fields;
 }
 
 // The queue lines between the platforms and the render options.
-const std::vector<TRecordField>& RestrictionFields()
+TRecordFields RestrictionFields(TScene& s)
 {
-    static const std::vector<TRecordField> fields = {
-        { QStringLiteral("PlatformRenderMemory"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderMemory; } },
-        { QStringLiteral("PlatformRenderComputers"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderComputers; } },
-        { QStringLiteral("PlatformRenderPercentage"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderPercentage; } },
-        { QStringLiteral("PlatformRenderSelected"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderSelected; } },
-        { QStringLiteral("PlatformRenderMultiprocessor"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderMultiprocessor; } },
-        { QStringLiteral("PlatformRenderMemoryValue"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderMemoryValue; } },
-        { QStringLiteral("PlatformRenderComputersValue"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderComputersValue; } },
-        { QStringLiteral("PlatformRenderPercentageValue"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderPercentageValue; } },
-        { QStringLiteral("PlatformRenderMultiprocessorValue"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderMultiprocessorValue; } },
-        { QStringLiteral("PlatformRenderSelectedValue"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.PlatformRenderSelectedValue; } },
-        { QStringLiteral("AutomaticVerify"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.AutomaticVerify; } },
-        { QStringLiteral("AutomaticVerifyTimes"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.AutomaticVerifyTimes; } },
-        { QStringLiteral("AutomaticCopy"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.AutomaticCopy; } },
-        { QStringLiteral("AutomaticCopyComputer"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.AutomaticCopyComputer; } },
-        { QStringLiteral("AutomaticCopyDirectory"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.AutomaticCopyDirectory; } },
-        { QStringLiteral("ContentDirectory"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Settings.ContentDirectory; } },
+    return {
+        { u"PlatformRenderMemory"_s, &s.Settings.PlatformRenderMemory },
+        { u"PlatformRenderComputers"_s, &s.Settings.PlatformRenderComputers },
+        { u"PlatformRenderPercentage"_s, &s.Settings.PlatformRenderPercentage },
+        { u"PlatformRenderSelected"_s, &s.Settings.PlatformRenderSelected },
+        { u"PlatformRenderMultiprocessor"_s, &s.Settings.PlatformRenderMultiprocessor },
+        { u"PlatformRenderMemoryValue"_s, &s.Settings.PlatformRenderMemoryValue },
+        { u"PlatformRenderComputersValue"_s, &s.Settings.PlatformRenderComputersValue },
+        { u"PlatformRenderPercentageValue"_s, &s.Settings.PlatformRenderPercentageValue },
+        { u"PlatformRenderMultiprocessorValue"_s, &s.Settings.PlatformRenderMultiprocessorValue },
+        { u"PlatformRenderSelectedValue"_s, &s.Settings.PlatformRenderSelectedValue },
+        { u"AutomaticVerify"_s, &s.Settings.AutomaticVerify },
+        { u"AutomaticVerifyTimes"_s, &s.Settings.AutomaticVerifyTimes },
+        { u"AutomaticCopy"_s, &s.Settings.AutomaticCopy },
+        { u"AutomaticCopyComputer"_s, &s.Settings.AutomaticCopyComputer },
+        { u"AutomaticCopyDirectory"_s, &s.Settings.AutomaticCopyDirectory },
+        { u"ContentDirectory"_s, &s.Settings.ContentDirectory },
     };
-    return fields;
 }
 
 // The lines after the camera settings.
-const std::vector<TRecordField>& TailFields()
+TRecordFields TailFields(TScene& s)
 {
-    static const std::vector<TRecordField> fields = {
-        { QStringLiteral("OriginalFirst"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Data.OriginalFirst; } },
-        { QStringLiteral("OriginalLast"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Data.OriginalLast; } },
-        { QStringLiteral("OriginalStep"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Data.OriginalStep; } },
-        { QStringLiteral("ExtraData"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Data.ExtraData; } },
-        { QStringLiteral("TimeAdd"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Statistics.TimeAdd; } },
-        { QStringLiteral("RenderTimeTotal"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Statistics.RenderTimeTotal; } },
-        { QStringLiteral("RenderFramesCount"), TGroup::Always,
-            [](TScene& s) -> TFieldPointer { return &s.Statistics.RenderFramesCount; } },
-        { QStringLiteral("Edited"), TGroup::Always, [](TScene& s) -> TFieldPointer { return &s.Edited; } },
-        { QStringLiteral("Comment"), TGroup::Always, [](TScene& s) -> TFieldPointer { return &s.Comment; } },
+    return {
+        { u"OriginalFirst"_s, &s.Data.OriginalFirst },
+        { u"OriginalLast"_s, &s.Data.OriginalLast },
+        { u"OriginalStep"_s, &s.Data.OriginalStep },
+        { u"ExtraData"_s, &s.Data.ExtraData },
+        { u"TimeAdd"_s, &s.Statistics.TimeAdd },
+        { u"RenderTimeTotal"_s, &s.Statistics.RenderTimeTotal },
+        { u"RenderFramesCount"_s, &s.Statistics.RenderFramesCount },
+        { u"Edited"_s, &s.Edited },
+        { u"Comment"_s, &s.Comment },
     };
-    return fields;
 }
 
 // The platform lines, in their written order, with their bits.
@@ -183,18 +146,18 @@ void ReadField(const QString& key, const QString& line, const TFieldPointer& fie
         ReadKeyDateTime(key, line, *std::get<TDateTime*>(field));
 }
 
-void WriteFields(TScene& scene, const std::vector<TRecordField>& fields, QStringList& lines)
+void WriteFields(const TScene& scene, const TRecordFields& fields, QStringList& lines)
 {
     for (const TRecordField& field : fields)
         if (InGroup(scene, field.Group))
-            lines << field.Key + u'=' + FieldText(field.Field(scene));
+            lines << field.Key + u'=' + FieldText(field.Field);
 }
 
-void ReadFields(TScene& scene, const std::vector<TRecordField>& fields, const QString& line)
+void ReadFields(const TScene& scene, const TRecordFields& fields, const QString& line)
 {
     for (const TRecordField& field : fields)
         if (InGroup(scene, field.Group))
-            ReadField(field.Key, line, field.Field(scene));
+            ReadField(field.Key, line, field.Field);
 }
 
 // The count on a list's count line; 0 when it is no number.
@@ -232,13 +195,13 @@ void WriteScenes(TSceneList& list, QStringList& lines)
 
 void WriteRecord(TScene& scene, QStringList& lines)
 {
-    WriteFields(scene, HeadFields(), lines);
+    WriteFields(scene, HeadFields(scene), lines);
     for (const auto& [key, bit] : PlatformLines())
         lines << key + u'=' + BooleanText((scene.Settings.Platforms & bit) != 0);
-    WriteFields(scene, RestrictionFields(), lines);
+    WriteFields(scene, RestrictionFields(scene), lines);
     scene.WriteRenderOptions(lines);
     scene.WriteCameraSettings(lines);
-    WriteFields(scene, TailFields(), lines);
+    WriteFields(scene, TailFields(scene), lines);
     lines << RecordEndLine;
 }
 
@@ -246,19 +209,22 @@ void ReadRecord(TScene& scene, const QStringList& lines, qsizetype& index)
 {
     scene.Settings.Platforms = 0;
     scene.SetDataDefaults();
+    const TRecordFields head = HeadFields(scene);
+    const TRecordFields restrictions = RestrictionFields(scene);
+    const TRecordFields tail = TailFields(scene);
     for (; index < lines.size(); ++index) {
         const QString& line = lines[index];
         if (IsRecordEnd(line))
             break;
-        ReadFields(scene, HeadFields(), line);
+        ReadFields(scene, head, line);
         for (const auto& [key, bit] : PlatformLines()) {
             int value = 0;
             if (ReadKeyInteger(key, line, value) && value == 1)
                 scene.Settings.Platforms |= bit;
         }
-        ReadFields(scene, RestrictionFields(), line);
+        ReadFields(scene, restrictions, line);
         scene.ReadRenderSettings(line);
-        ReadFields(scene, TailFields(), line);
+        ReadFields(scene, tail, line);
     }
     if (scene.Settings.Platforms == 0)
         scene.Settings.Platforms = PlatformsAll;
