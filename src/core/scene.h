@@ -164,8 +164,11 @@ public:
     // 0 nothing handed out, 1 under way, 2 all handed out.
     int Progress() const;
     bool MayRenderOn(const TComputer& node, const TComputerList& nodes) const;
-    // The range and single frames whose RGB image is not on disk, as a number list.
-    QString MissingFrames(bool force, const QString& fallbackContentDirectory);
+    // The range and single frames whose RGB image is not on disk, as a number list. Frames in
+    // a directory that cannot be read are not counted; the directory goes into `unreadable`
+    // and the scene does not count as verified.
+    QString MissingFrames(
+        bool force, const QString& fallbackContentDirectory, QStringList* unreadable = nullptr);
     // The scene's part of the e-mail report.
     QString ReportText(int processors) const;
 

@@ -160,13 +160,13 @@ bool TScene::MayRenderOn(const TComputer& node, const TComputerList& nodes) cons
     return true;
 }
 
-QString TScene::MissingFrames(bool force, const QString& fallbackContentDirectory)
+QString TScene::MissingFrames(bool force, const QString& fallbackContentDirectory, QStringList* unreadable)
 {
     if (Verified && !force)
         return QString();
     QString missing;
+    TFileListing listing;
     if (Data.SaveRGBImagesPrefix != NoneText) {
-        TFileListing listing;
         const auto check = [&](qint64 frame) {
             if (FrameListed(frame, TFrameKind::RGB, fallbackContentDirectory, listing))
                 return;
@@ -182,6 +182,11 @@ QString TScene::MissingFrames(bool force, const QString& fallbackContentDirector
                 check(number.toLongLong());
         }
     }
+    if (unreadable)
+        *unreadable = listing.Unreadable();
+    // A share that cannot be read tells nothing about the frames on it.
+    if (!listing.Unreadable().isEmpty())
+        return QString();
     if (!force)
         Verified = missing.isEmpty();
     return missing;

@@ -18,7 +18,12 @@ TVerifyResult VerifyScene(
     TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory)
 {
     TVerifyResult result;
-    result.Missing = scene.MissingFrames(!automatic, fallbackContentDirectory);
+    result.Missing = scene.MissingFrames(!automatic, fallbackContentDirectory, &result.Unreadable);
+    if (!result.Unreadable.isEmpty()) {
+        if (!automatic)
+            people.Ask(UnreadableOutputText.arg(result.Unreadable.join(u'\n')), false);
+        return result;
+    }
     if (result.Missing.isEmpty()) {
         scene.Verified = true;
         return result;

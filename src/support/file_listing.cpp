@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <dirent.h>
 #include <memory>
 
@@ -11,21 +12,24 @@ namespace {
 
 // The names of regular files in `directory`, links to regular files included. The type comes
 // with the directory entry on most file systems; only links and unknown types cost a stat.
-QSet<QString> ListFiles(const QString& directory)
+// False when the directory exists but cannot be read; a directory that is not there holds no files.
+bool ListFiles(const QString& directory, QSet<QString>& names)
 {
-    QSet<QString> names;
     const QByteArray encoded = QFile::encodeName(directory.isEmpty() ? QStringLiteral(".") : directory);
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(encoded.constData()), closedir);
     if (!dir)
-        return names;
+        return errno == ENOENT || errno == ENOTDIR;
+    // readdir tells an error from the end of the listing only through errno.
+    errno = 0;
     while (const dirent* entry = readdir(dir.get())) {
         const QString name = QFile::decodeName(entry->d_name);
         if (entry->d_type == DT_REG
             || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)
                 && QFileInfo(JoinPath(directory, name)).isFile()))
             names.insert(name);
+        errno = 0;
     }
-    return names;
+    return errno == 0;
 }
 
 } // namespace
@@ -39,7 +43,10 @@ bool TFileListing::Exists(const QString& path)
         return QFileInfo(path).isFile();
     const QString directory = slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.left(slash);
     auto found = FDirectories.find(directory);
-    if (found == FDirectories.end())
-        found = FDirectories.insert(directory, ListFiles(directory));
+    if (found == FDirectories.end()) {
+        found = FDirectories.insert(directory, QSet<QString>());
+        if (!ListFiles(directory, *found))
+            FUnreadable << directory;
+    }
     return found->contains(name);
 }

@@ -309,6 +309,32 @@ TEST_F(SceneVerify, AutomaticAddsManualAsks)
     EXPECT_TRUE(scene->Verified);
 }
 
+TEST_F(SceneVerify, AnUnreadableShareIsNoProofOfMissingFrames)
+{
+    // A link to itself cannot be opened, for root too: like a share that has gone away.
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    ASSERT_TRUE(QFile::link(out, out));
+    QStringList unreadable;
+    EXPECT_EQ(scene->MissingFrames(false, NoneText, &unreadable), QString());
+    EXPECT_EQ(unreadable, QStringList({ out }));
+    EXPECT_FALSE(scene->Verified);
+
+    TVerifyResult result = VerifyScene(*scene, true, people, NoneText);
+    EXPECT_FALSE(result.QueueChanged);
+    EXPECT_EQ(scene->VerifyTimes, 0);
+    EXPECT_TRUE(scene->Settings.MissingList.isEmpty());
+    EXPECT_FALSE(scene->Verified);
+    VerifyScene(*scene, false, people, NoneText);
+    ASSERT_EQ(people.Asked.size(), 1);
+    EXPECT_TRUE(people.Asked[0].contains(out));
+
+    // A directory that is not there holds no frames: they are missing.
+    ASSERT_TRUE(QFile::remove(out));
+    EXPECT_EQ(scene->MissingFrames(true, NoneText, &unreadable), QStringLiteral("1 2 3 4 5 6"));
+    EXPECT_TRUE(unreadable.isEmpty());
+}
+
 TEST(SceneReport, StatisticsAndReportBlock)
 {
     TScene scene;
