@@ -9,6 +9,7 @@
 #include "support/paths.h"
 #include "support/record_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 int TScene::RangeStep() const
@@ -98,9 +99,10 @@ int TScene::PercentDone() const
         total += CountNumbers(Settings.SinglesList);
         done += CountNumbers(Settings.SinglesList) - CountNumbers(Settings.SinglesToDo);
     }
-    done = std::max<qint64>(done - CountNumbers(Settings.MissingList), 0);
     if (total <= 0)
         return 0;
+    // A hand-edited record may claim more handed out than there is.
+    done = std::clamp<qint64>(done - CountNumbers(Settings.MissingList), 0, total);
     return static_cast<int>(std::nearbyint(double(done) / double(total) * 100.0));
 }
 

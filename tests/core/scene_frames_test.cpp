@@ -74,6 +74,8 @@ TEST(SceneFrames, HugeRangesAndHandEditedValuesEnd)
     EXPECT_EQ(Pieces(*zero, 0), QStringList({ "1 1 1", "2 2 1", "3 3 1" }));
     EXPECT_EQ(zero->TotalFrames(), 3);
     EXPECT_EQ(zero->PercentDone(), 100);
+    zero->Settings.RangeLast = 5000000000; // far past a range of three frames
+    EXPECT_EQ(zero->PercentDone(), 100);
 }
 
 TEST(SceneFrames, ProgressFigures)
