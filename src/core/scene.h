@@ -174,6 +174,9 @@ public:
 
     // A step of 0 (only a hand-edited record holds one) counts as 1.
     int RangeStep() const;
+    // A record may name a last handed-out frame outside the range (hand-edited, or a range
+    // changed since): before the start nothing was handed out, past the end everything was.
+    void KeepRangeLastInRange();
     bool RangeExhausted() const;
 
     bool Selected = false;

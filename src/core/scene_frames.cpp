@@ -23,6 +23,16 @@ bool TScene::RangeExhausted() const
     return !FrameAfter(Settings.CurrentLast, Settings.RangeLast, RangeStep());
 }
 
+void TScene::KeepRangeLastInRange()
+{
+    const qint64 step = RangeStep();
+    const qint64 before = qint64(Settings.CurrentFirst) - step;
+    if (FrameAfter(before, Settings.RangeLast, step))
+        Settings.RangeLast = before;
+    else if (FrameAfter(Settings.RangeLast, Settings.CurrentLast, step))
+        Settings.RangeLast = Settings.CurrentLast;
+}
+
 void TScene::Reset()
 {
     Settings.RangeLast = qint64(Settings.CurrentFirst) - RangeStep();

@@ -228,6 +228,7 @@ void ReadRecord(TScene& scene, const QStringList& lines, qsizetype& index)
     }
     if (scene.Settings.Platforms == 0)
         scene.Settings.Platforms = PlatformsAll;
+    scene.KeepRangeLastInRange();
 }
 
 void SaveToLines(TSceneList& list, QStringList& lines)

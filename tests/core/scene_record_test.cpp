@@ -128,10 +128,19 @@ TEST(SceneRecord, ConditionalLinesAndTheirOrder)
     EXPECT_TRUE(read.Settings.Range);
     EXPECT_EQ(read.Settings.CurrentFirst, 1); // came before the range flag
     EXPECT_EQ(read.Settings.CurrentLast, 9);
-    EXPECT_EQ(read.Settings.RangeLast, 2147483648);
+    EXPECT_EQ(read.Settings.RangeLast, 9); // past the end: all handed out
     EXPECT_EQ(read.Settings.Platforms, PlatformsAll);
     EXPECT_EQ(read.Comment, QString());
     EXPECT_EQ(index, 9);
+
+    TScene early;
+    index = 0;
+    ReadRecord(early,
+        { "Range=1", "CurrentFirst=100", "CurrentLast=10", "CurrentStep=-5",
+            "RangeLast=9000000000000000000" },
+        index);
+    EXPECT_EQ(early.Settings.RangeLast, 105); // before the start: nothing handed out
+    EXPECT_EQ(early.NextFramesText(2), QStringLiteral("100 95 -5"));
 }
 
 TEST(SceneList, TextRoundTripAndBadCounts)
