@@ -5,13 +5,6 @@
 #include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
-#include <ostream>
-
-// Readable failures for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 // "<missing>" when the file cannot be read, so a missing file never equals an empty one.
 inline QByteArray ReadBytes(const QString& path)
