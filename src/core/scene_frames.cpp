@@ -27,10 +27,12 @@ void TScene::KeepRangeLastInRange()
 {
     const qint64 step = RangeStep();
     const qint64 before = qint64(Settings.CurrentFirst) - step;
-    if (FrameAfter(before, Settings.RangeLast, step))
-        Settings.RangeLast = before;
-    else if (FrameAfter(Settings.RangeLast, Settings.CurrentLast, step))
+    // A range that ends before it starts has nothing to hand out.
+    const bool empty = FrameAfter(Settings.CurrentFirst, Settings.CurrentLast, step);
+    if (empty || FrameAfter(Settings.RangeLast, Settings.CurrentLast, step))
         Settings.RangeLast = Settings.CurrentLast;
+    else if (FrameAfter(before, Settings.RangeLast, step))
+        Settings.RangeLast = before;
 }
 
 void TScene::Reset()
