@@ -1,7 +1,6 @@
 #include "core/scene.h"
 
 #include "options/options.h"
-#include "support/file_listing.h"
 #include "support/files.h"
 #include "support/paths.h"
 #include "support/record_text.h"
@@ -282,12 +281,6 @@ QString TScene::FrameFileName(qint64 frame, TFrameKind kind, const QString& fall
 bool TScene::FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const
 {
     return QFileInfo(FrameFileName(frame, kind, fallbackContentDirectory)).isFile();
-}
-
-bool TScene::FrameListed(
-    qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory, TFileListing& listing) const
-{
-    return listing.Exists(FrameFileName(frame, kind, fallbackContentDirectory));
 }
 
 QString TScene::WarningsText() const

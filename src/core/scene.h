@@ -9,7 +9,6 @@
 
 class TComputer;
 class TComputerList;
-class TFileListing;
 
 // What is read from the scene file. The integer render settings are LightWave's own codes,
 // stored and written back unchanged.
@@ -192,10 +191,6 @@ public:
     TSceneStatistics Statistics;
     TDateTime Edited = 0;
     QString Comment;
-
-private:
-    bool FrameListed(
-        qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory, TFileListing& listing) const;
 };
 
 // The private copies of scenes end in this extension.

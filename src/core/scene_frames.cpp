@@ -182,11 +182,8 @@ QString TScene::MissingFrames(bool force, const QString& fallbackContentDirector
     TFileListing listing;
     if (Data.SaveRGBImagesPrefix != NoneText) {
         const auto check = [&](qint64 frame) {
-            if (FrameListed(frame, TFrameKind::RGB, fallbackContentDirectory, listing))
-                return;
-            if (!missing.isEmpty())
-                missing += u' ';
-            missing += QString::number(frame);
+            if (!listing.Exists(FrameFileName(frame, TFrameKind::RGB, fallbackContentDirectory)))
+                AppendNumber(missing, QString::number(frame));
         };
         if (Settings.Range)
             ForEachFrame(Settings.CurrentFirst, Settings.CurrentLast, RangeStep(), check);

@@ -2,7 +2,6 @@
 
 #include "core/computer.h"
 #include "core/frame_steps.h"
-#include "options/options.h"
 #include "support/files.h"
 #include "support/number_list.h"
 #include "support/record_text.h"
@@ -85,7 +84,7 @@ void TSceneList::DeleteSceneCopy(const TScene& scene) const
 {
     const QString& copy = scene.KestrionFilename;
     // Only our own copies, never the user's scene file or anything else a record may name.
-    if (copy == NoneText || !copy.endsWith(QStringLiteral(".") + SceneCopyExtension, Qt::CaseInsensitive))
+    if (!copy.endsWith(QStringLiteral(".") + SceneCopyExtension, Qt::CaseInsensitive))
         return;
     for (const auto& other : FItems)
         if (other.get() != &scene && other->KestrionFilename == copy)
@@ -113,11 +112,8 @@ void TSceneList::AddCrashedFrames(const TComputer& node)
     if (!TextToInteger(piece, step) || step == 0)
         step = 1;
     QString frames;
-    ForEachFrame(first, last, step, [&frames](qint64 frame) {
-        if (!frames.isEmpty())
-            frames += u' ';
-        frames += QString::number(frame);
-    });
+    ForEachFrame(
+        first, last, step, [&frames](qint64 frame) { AppendNumber(frames, QString::number(frame)); });
     scene->Settings.MissingList = AddNewNumbers(scene->Settings.MissingList, frames);
 }
 

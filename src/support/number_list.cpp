@@ -50,6 +50,13 @@ bool NumberInList(qint64 number, const QString& text)
     return false;
 }
 
+void AppendNumber(QString& list, QStringView number)
+{
+    if (!list.isEmpty())
+        list += u' ';
+    list += number;
+}
+
 QString AddNewNumbers(const QString& list, const QString& numbers)
 {
     QSet<QStringView> listed;
@@ -62,9 +69,7 @@ QString AddNewNumbers(const QString& list, const QString& numbers)
         if (listed.contains(number))
             continue;
         listed.insert(number);
-        if (!result.isEmpty())
-            result += u' ';
-        result += number;
+        AppendNumber(result, number);
     }
     return result;
 }

@@ -6,5 +6,7 @@
 QString CleanNumberList(const QString& text);
 int CountNumbers(const QString& text);
 bool NumberInList(qint64 number, const QString& text);
+// Appends one number to a number list.
+void AppendNumber(QString& list, QStringView number);
 // `list` cleaned, followed by each number of `numbers` it does not hold yet, in their order.
 QString AddNewNumbers(const QString& list, const QString& numbers);
