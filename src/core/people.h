@@ -4,6 +4,14 @@
 
 #include <QString>
 
+// The views a change asks to be shown again.
+enum class TView
+{
+    Scenes,
+    Computers,
+    Events
+};
+
 class TPeople
 {
 public:
@@ -16,6 +24,14 @@ public:
         = 0;
     // A line of text; false (and `text` empty) when cancelled.
     virtual bool AskText(const QString& caption, QString& text) = 0;
+
+    // A view shows changed data; the windows repaint, the program without windows ignores it.
+    virtual void Refresh(TView) { }
+    // A status-bar panel, from 0.
+    virtual void SetStatus(int, const QString&) { }
+    // Work that takes a moment (the hourglass).
+    virtual void Busy(bool) { }
+    virtual void Beep() { }
 
     // Long lists in messages are shortened to fit this many units of TextWidth.
     virtual int MessageWidth() const { return 600; }

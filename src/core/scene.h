@@ -163,6 +163,9 @@ public:
     // 0 nothing handed out, 1 under way, 2 all handed out.
     int Progress() const;
     bool MayRenderOn(const TComputer& node, const TComputerList& nodes) const;
+    // The same with the counts given: all nodes, the nodes on this scene, and those of them
+    // on the node's computer (`node` itself included when it is on the scene).
+    bool MayRenderOn(const TComputer& node, int nodeCount, int onScene, int onSceneOfComputer) const;
     // The range and single frames whose RGB image is not on disk, as a number list. Frames in
     // a directory that cannot be read are not counted; the directory goes into `unreadable`
     // and the scene does not count as verified.

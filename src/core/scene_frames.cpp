@@ -148,24 +148,28 @@ qint64 TScene::FramesLeft() const
 
 bool TScene::MayRenderOn(const TComputer& node, const TComputerList& nodes) const
 {
+    return MayRenderOn(node, nodes.Count(), nodes.CountOnScene(*this), nodes.CountOnSceneByName(node.Name, *this));
+}
+
+bool TScene::MayRenderOn(const TComputer& node, int nodeCount, int onScene, int onSceneOfComputer) const
+{
     // Nodes told to load "(none)" would fail on every piece.
     if (IsFinished() || KestrionFilename == NoneText)
         return false;
     if ((Settings.Platforms & (1 << node.PlatformCode())) == 0)
         return false;
     const int self = node.SceneString == Filename ? 1 : 0;
-    const int others = nodes.CountOnScene(*this) - self;
+    const int others = onScene - self;
     if (Settings.PlatformRenderComputers && others >= Settings.PlatformRenderComputersValue)
         return false;
     if (Settings.PlatformRenderPercentage) {
-        const double share = nodes.Count() > 0 ? double(others) / nodes.Count() * 100.0 : 0.0;
+        const double share = nodeCount > 0 ? double(others) / nodeCount * 100.0 : 0.0;
         if (!(share < Settings.PlatformRenderPercentageValue))
             return false;
     }
     if (Settings.PlatformRenderSelected && !NumberInList(node.Number, Settings.PlatformRenderSelectedValue))
         return false;
-    if (Settings.PlatformRenderMultiprocessor
-        && nodes.CountOnSceneByName(node.Name, *this) - self >= Settings.PlatformRenderMultiprocessorValue)
+    if (Settings.PlatformRenderMultiprocessor && onSceneOfComputer - self >= Settings.PlatformRenderMultiprocessorValue)
         return false;
     // A record without a processor count stands for one processor.
     const int processors = std::max(node.Processors, 1);

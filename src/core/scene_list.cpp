@@ -100,20 +100,37 @@ TScene* TSceneList::FindSceneFor(const TComputer& node, const TComputerList& nod
     return nullptr;
 }
 
-void TSceneList::AddCrashedFrames(const TComputer& node)
+QString PieceFrames(const QString& piece)
 {
-    TScene* scene = FindByID(node.SceneId);
-    if (node.Frames.isEmpty() || !scene)
-        return;
-    QString piece = node.Frames;
-    const qint64 first = TakeNumber(piece);
-    const qint64 last = TakeNumber(piece);
+    QString rest = piece;
+    const qint64 first = TakeNumber(rest);
+    const qint64 last = TakeNumber(rest);
     int step = 1;
-    if (!TextToInteger(piece, step) || step == 0)
+    if (!TextToInteger(rest, step) || step == 0)
         step = 1;
     QString frames;
-    ForEachFrame(
-        first, last, step, [&frames](qint64 frame) { AppendNumber(frames, QString::number(frame)); });
+    ForEachFrame(first, last, step, [&frames](qint64 frame) { AppendNumber(frames, QString::number(frame)); });
+    return frames;
+}
+
+TScene* TSceneList::SceneOfNode(const TComputer& node) const
+{
+    if (TScene* scene = FindByID(node.SceneId))
+        return scene;
+    if (node.SceneString.isEmpty())
+        return nullptr;
+    for (auto it = FItems.rbegin(); it != FItems.rend(); ++it)
+        if ((*it)->Filename == node.SceneString)
+            return it->get();
+    return nullptr;
+}
+
+void TSceneList::AddCrashedFrames(const TComputer& node)
+{
+    TScene* scene = SceneOfNode(node);
+    if (node.Frames.isEmpty() || !scene)
+        return;
+    const QString frames = PieceFrames(node.Frames);
     scene->Settings.MissingList = AddNewNumbers(scene->Settings.MissingList, frames);
 }
 

@@ -6,6 +6,9 @@
 #include <memory>
 #include <vector>
 
+// The frames of a piece text ("first last step") as a number list.
+QString PieceFrames(const QString& piece);
+
 // No queue holds this many scenes; a list file that names more is damaged, and reading stops
 // here so it cannot take all memory.
 inline constexpr int SceneListLimit = 100000;
@@ -38,6 +41,9 @@ public:
     // Frees every scene object; no file is touched.
     void Clear() { FItems.clear(); }
 
+    // The scene a node's piece came from: by ID, or, when the ID names none (the computer file
+    // keeps no ID, so after a restart), the last scene of the node's scene file.
+    TScene* SceneOfNode(const TComputer& node) const;
     TScene* FindSceneFor(const TComputer& node, const TComputerList& nodes) const;
     // Puts the piece a crashed node held back into its scene's missing list.
     void AddCrashedFrames(const TComputer& node);

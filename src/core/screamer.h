@@ -25,6 +25,9 @@ public:
     void Add(std::unique_ptr<TScreamer> screamer) { FItems.push_back(std::move(screamer)); }
     // The last entry with that number (numbers may repeat), or none.
     const TScreamer* FindByNumber(int number) const;
+    // Adds an entry for each number of the list text that has none yet; true when any was added.
+    // Entries stay for the whole run, even when the numbers leave the options.
+    bool Sync(const QString& numbers);
 
 private:
     std::vector<std::unique_ptr<TScreamer>> FItems;

@@ -15,16 +15,21 @@ QString MissingFramesText(const TScene& scene, const QString& missing, const TPe
 }
 
 TVerifyResult VerifyScene(
-    TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory)
+    TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory, const QString& held)
 {
     TVerifyResult result;
     result.Missing = scene.MissingFrames(!automatic, fallbackContentDirectory, &result.Unreadable);
+    if (!held.isEmpty())
+        result.Missing = WithoutNumbers(result.Missing, held);
     if (!result.Unreadable.isEmpty()) {
         if (!automatic)
             people.Ask(UnreadableOutputText.arg(result.Unreadable.join(u'\n')), false);
         return result;
     }
     if (result.Missing.isEmpty()) {
+        // Pieces still being rendered are not on disk yet: the scene is verified after them.
+        if (!held.isEmpty())
+            return result;
         scene.Verified = true;
         return result;
     }

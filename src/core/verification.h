@@ -19,8 +19,10 @@ struct TVerifyResult
 // Automatic verification adds what is missing without asking; manual verification asks first.
 // When an output directory cannot be read nothing changes: an unreachable share must not send
 // every frame to be rendered again. Manual verification then says so.
-TVerifyResult VerifyScene(
-    TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory);
+// Frames in `held` (pieces nodes are rendering right now) are never queued again: two nodes
+// would write the same frame file at once.
+TVerifyResult VerifyScene(TScene& scene, bool automatic, TPeople& people, const QString& fallbackContentDirectory,
+    const QString& held = QString());
 
 inline const QString UnreadableOutputText = QStringLiteral(
     "I could not read the directory of the rendered frames:\n%1\nCheck the network and try again.");

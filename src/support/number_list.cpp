@@ -73,3 +73,17 @@ QString AddNewNumbers(const QString& list, const QString& numbers)
     }
     return result;
 }
+
+QString WithoutNumbers(const QString& list, const QString& numbers)
+{
+    const QString removed = CleanNumberList(numbers);
+    QSet<QStringView> unwanted;
+    for (const QStringView number : QStringView(removed).split(u' ', Qt::SkipEmptyParts))
+        unwanted.insert(number);
+    QString result;
+    const QString clean = CleanNumberList(list);
+    for (const QStringView number : QStringView(clean).split(u' ', Qt::SkipEmptyParts))
+        if (!unwanted.contains(number))
+            AppendNumber(result, number);
+    return result;
+}

@@ -10,3 +10,5 @@ bool NumberInList(qint64 number, const QString& text);
 void AppendNumber(QString& list, QStringView number);
 // `list` cleaned, followed by each number of `numbers` it does not hold yet, in their order.
 QString AddNewNumbers(const QString& list, const QString& numbers);
+// `list` cleaned, without the numbers of `numbers`.
+QString WithoutNumbers(const QString& list, const QString& numbers);

@@ -1,10 +1,37 @@
-// kestrion-node: a stand-in for a LightWave render node, speaking the node's side of the
-// job and ack files. It only starts for now.
+// kestrion-node: a stand-in for a LightWave render node, speaking the node's side of the job and
+// ack files and "rendering" small real image files where the scene says.
+//
+//   kestrion-node -2 -c<config directory> [-t<seconds>] [switches] <job file> <ack file>
+//
+// Without -t the job file is polled every 50 ms (a real node polls every second), so demos and
+// tests run quickly. Switches, also read from KESTRION_NODE_OPTIONS (the farm starts nodes with its
+// fixed command line): --frame-time MS (time per frame, default 300), --platform NAME (default
+// x86), --crash-after N (exit at once, writing nothing, after N frames), --hang-after N (stop doing
+// anything after N frames but stay alive), --poll MS (poll interval, wins over -t).
+// SIGTERM and SIGINT end the node at once with exit code 0 and no acknowledgement.
+#include "node.h"
+#include "node_settings.h"
+#include "support/termination_signal.h"
+
 #include <QCoreApplication>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrion-node"));
-    return 0;
+
+    TNodeSettings settings;
+    QString error;
+    if (!ParseNodeArguments(qEnvironmentVariable("KESTRION_NODE_OPTIONS"), app.arguments().mid(1), settings,
+            error)) {
+        std::fprintf(stderr, "kestrion-node: %s\n%s", qPrintable(error), NodeUsage);
+        return 2;
+    }
+
+    TTerminationSignal termination;
+    QObject::connect(&termination, &TTerminationSignal::Received, &app, [] { QCoreApplication::exit(0); });
+    TNode node(settings);
+    node.Start();
+    return app.exec();
 }

@@ -1,0 +1,100 @@
+// kestriond: the Master without windows. Each event is one line on standard output;
+// SIGTERM or SIGINT close the farm as the main window does.
+#include "core/controller.h"
+#include "core/people.h"
+#include "options/options.h"
+#include "support/instance_lock.h"
+#include "support/termination_signal.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+// Nobody sits at a daemon: information goes to the log, questions are answered No.
+class TConsolePeople : public TPeople
+{
+public:
+    bool Ask(const QString& text, bool isQuestion) override
+    {
+        Print(text);
+        return !isQuestion;
+    }
+    bool AskWithCheck(const QString& text, const QString&, bool isQuestion, bool&) override
+    {
+        return Ask(text, isQuestion);
+    }
+    bool AskText(const QString&, QString& text) override
+    {
+        text.clear();
+        return false;
+    }
+    static void Print(const QString& text)
+    {
+        QTextStream out(stdout);
+        out << QString(text).replace(u'\n', u' ') << Qt::endl;
+    }
+};
+
+void Usage()
+{
+    std::fputs("usage: kestriond [--start-nodes] [OPTIONS]\n"
+               "  Runs the Master without windows. OPTIONS names the options file without \".ini\"\n"
+               "  (default: Kestrion4Options). --start-nodes starts this computer's render nodes.\n",
+        stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kestrion"));
+
+    QString optionsName = DefaultOptionsFileName;
+    bool startNodes = false;
+    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
+        if (argument == QStringLiteral("--start-nodes"))
+            startNodes = true;
+        else if (argument.startsWith(u'-')) {
+            Usage();
+            return 2;
+        } else
+            optionsName = argument + QStringLiteral(".ini");
+    }
+
+    TInstanceLock lock;
+    if (!lock.TryLock()) {
+        std::fprintf(stderr, "kestriond: another Kestrion is running on this computer (lock %s).\n",
+            qPrintable(lock.Path()));
+        return 1;
+    }
+
+    TOptions options(optionsName);
+    options.Load();
+    options.Master = true;
+
+    TConsolePeople people;
+    TClock clock;
+    TController controller(options, people, clock);
+    controller.Farm().Events.Added = [](const TEvent& event) { TConsolePeople::Print(EventLine(event)); };
+
+    TTerminationSignal termination;
+    int result = 0;
+    QObject::connect(&termination, &TTerminationSignal::Received, &app, [&](int) {
+        if (!controller.Close())
+            result = 1;
+        QCoreApplication::quit();
+    });
+
+    controller.Start();
+    if (startNodes) {
+        const TStartMenus menus = controller.StartMenus();
+        for (int i = 0; i < StartMenuEntries; ++i)
+            if (menus.Entries[static_cast<size_t>(i)].Enabled)
+                controller.StartScreamer(i);
+    }
+    QCoreApplication::exec();
+    return result;
+}

@@ -1,0 +1,49 @@
+#include "core/farm.h"
+
+#include "core/people.h"
+#include "core/scene_record.h"
+#include "options/options.h"
+
+TFarm::TFarm(TOptions& options, TPeople& people, const TClock& clock)
+    : Options(options)
+    , People(people)
+    , Clock(clock)
+    , Events(options, clock, people)
+{
+}
+
+bool TFarm::IsMaster() const { return Options.Master; }
+
+void TFarm::UserEvent(const QString& type, const QString& comment)
+{
+    Events.AddEvent(3, Options.ScreamerName, type, comment);
+}
+
+void TFarm::ScenesChanged()
+{
+    People.Refresh(TView::Scenes);
+    if (IsMaster() && Options.MasterScanRemote && !SaveSceneList(Scenes, Options.StateScenesFile()))
+        People.Ask(SceneListWriteError, false);
+}
+
+void TFarm::ComputersChanged()
+{
+    People.Refresh(TView::Computers);
+    if (IsMaster() && Options.MasterScanRemote && !Computers.SaveToFile(Options.StateComputersFile()))
+        People.Ask(ComputerListWriteError, false);
+}
+
+void TFarm::Send(int code, const QStringList& arguments)
+{
+    TCommand command = MakeCommand(code, Options);
+    command.Arguments = arguments;
+    SendCommand(Outbox, command, Options);
+}
+
+TScene* TFarm::SceneOfNode(const TComputer& node) const { return Scenes.SceneOfNode(node); }
+
+void TFarm::HandBackPiece(TComputer& node)
+{
+    Scenes.AddCrashedFrames(node);
+    ClosePiece(node);
+}

@@ -1,0 +1,222 @@
+// kestrion-demo: a whole render farm on this computer. Makes a farm in a temporary directory,
+// starts the Master (kestriond) with four stand-in render nodes, sends a scene of 48 frames as a
+// Remote would, shows the progress, checks every frame file and brings the farm down again.
+//
+//   kestrion-demo [--keep] <kestriond> <kestrion-node>
+//
+// The exit code is 0 only when every frame was rendered, verified and found, and the farm ended
+// cleanly.
+#include "demo_farm.h"
+#include "demo_shutdown.h"
+#include "demo_status.h"
+#include "demo_watch.h"
+#include "options/options.h"
+#include "support/paths.h"
+#include "support/termination_signal.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QString DefaultNodeOptions = QStringLiteral("--frame-time 400");
+
+struct TDemoArguments
+{
+    bool Keep = false;
+    QString MasterProgram;
+    QString NodeProgram;
+};
+
+void Print(const QString& text)
+{
+    std::fputs((text + u'\n').toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+bool IsProgram(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+bool ParseArguments(const QStringList& words, TDemoArguments& arguments)
+{
+    QStringList programs;
+    for (const QString& word : words) {
+        if (word == QStringLiteral("--keep"))
+            arguments.Keep = true;
+        else if (word.startsWith(u'-'))
+            return false;
+        else
+            programs.append(QFileInfo(word).absoluteFilePath());
+    }
+    if (programs.size() != 2)
+        return false;
+    arguments.MasterProgram = programs[0];
+    arguments.NodeProgram = programs[1];
+    return true;
+}
+
+// The nodes get their switches from the environment; one already set there wins, so a run can
+// try crashing or hanging nodes.
+QString NodeOptions()
+{
+    const QString given = qEnvironmentVariable("KESTRION_NODE_OPTIONS");
+    return given.isEmpty() ? DefaultNodeOptions : given;
+}
+
+// kestriond runs in a process group of its own: Ctrl+C reaches the demo, which then closes the
+// farm in order.
+void StartMaster(const TDemoFarm& farm, const QString& program, QProcess& master)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), farm.TempDirectory);
+    environment.insert(QStringLiteral("KESTRION_NODE_OPTIONS"), NodeOptions());
+    master.setProcessEnvironment(environment);
+    master.setWorkingDirectory(farm.Root);
+    master.setProcessChannelMode(QProcess::MergedChannels);
+    master.setStandardOutputFile(farm.MasterLog);
+    master.setStandardInputFile(QProcess::nullDevice());
+    master.setChildProcessModifier([] { ::setpgid(0, 0); });
+    master.start(program, { QStringLiteral("--start-nodes"), farm.MasterOptionsName });
+}
+
+QString Seconds(double seconds)
+{
+    return QString::number(seconds, 'f', seconds < 10 ? 2 : 1) + QStringLiteral(" s");
+}
+
+void PrintSummary(const TDemoFarm& farm, const TDemoFigures& figures)
+{
+    Print(QString());
+    Print(
+        QStringLiteral("Done: %1 frames rendered by %2 nodes and verified by the Master; all %3 frame files")
+            .arg(figures.Frames)
+            .arg(DemoNodeCount)
+            .arg(figures.FrameFiles));
+    Print(QStringLiteral("(RGB and alpha) found in %1.")
+              .arg(JoinPath(farm.ContentDirectory, QStringLiteral("Renders"))));
+    Print(QStringLiteral("  Wall time            %1 from sending the scene to finding the last frame")
+              .arg(Seconds(figures.WallSeconds)));
+    Print(QStringLiteral("  Average per frame    %1 from handing a frame out to booking it")
+              .arg(Seconds(figures.AverageFrameSeconds)));
+    if (figures.SpanSeconds > 0)
+        Print(QStringLiteral(
+            "  Node time rendering  %1 % (%2 of %3 nodes x %4 from the first frame out to the last in)")
+                  .arg(qRound(100.0 * figures.RenderSeconds / (figures.SpanSeconds * DemoNodeCount)))
+                  .arg(Seconds(figures.RenderSeconds))
+                  .arg(DemoNodeCount)
+                  .arg(Seconds(figures.SpanSeconds)));
+}
+
+// Brings the farm down; false when it did not end cleanly.
+bool StopFarm(const TDemoFarm& farm, QProcess& master)
+{
+    bool clean = true;
+    QString problem;
+    const bool wasRunning = master.state() != QProcess::NotRunning;
+    if (wasRunning && !StopMaster(master, problem)) {
+        Print(problem);
+        clean = false;
+    } else if (wasRunning) {
+        Print(QStringLiteral("kestriond stopped (exit code 0); its lists are in %1.")
+                  .arg(farm.CommandsDirectory));
+    }
+    TOptions options;
+    LoadMasterOptions(farm, options);
+    const TNodeStopResult nodes = StopNodes(options, farm);
+    if (nodes.Offline > 0)
+        Print(QStringLiteral("%1 render nodes answered \"Offline\" to \"quit\".").arg(nodes.Offline));
+    for (const QString& note : nodes.Notes) {
+        Print(QStringLiteral("Cannot tell a node to quit: ") + note);
+        clean = false;
+    }
+    for (const QString& node : nodes.Killed) {
+        Print(QStringLiteral("Killed %1: it did not end after \"quit\".").arg(node));
+        clean = false;
+    }
+    return clean;
+}
+
+void PrintWhereLogsAre(const TDemoFarm& farm)
+{
+    Print(QStringLiteral("The farm is kept in %1:").arg(farm.Root));
+    Print(QStringLiteral("  kestriond's output, one line per event: %1").arg(farm.MasterLog));
+    Print(QStringLiteral("  the events file: %1").arg(farm.EventsFile));
+    Print(QStringLiteral("  the Master's lists and the nodes' job and ack files: %1")
+              .arg(farm.CommandsDirectory));
+}
+
+int RunDemo(const TDemoFarm& farm, const TDemoArguments& arguments, QTemporaryDir& directory)
+{
+    QString error;
+    if (!MakeDemoFarm(farm, error)) {
+        Print(QStringLiteral("kestrion-demo: ") + error);
+        return 1;
+    }
+    QProcess master;
+    StartMaster(farm, arguments.MasterProgram, master);
+    if (!master.waitForStarted()) {
+        Print(QStringLiteral("kestrion-demo: cannot start %1: %2")
+                  .arg(arguments.MasterProgram, master.errorString()));
+        return 1;
+    }
+    Print(QStringLiteral("Master: kestriond --start-nodes (events in %1), nodes: %2 x kestrion-node %3")
+              .arg(farm.MasterLog)
+              .arg(DemoNodeCount)
+              .arg(NodeOptions()));
+
+    TStatusDisplay display(StandardOutputIsTerminal());
+    TDemoWatch watch(farm, master, display);
+    TTerminationSignal termination;
+    QObject::connect(
+        &termination, &TTerminationSignal::Received, &termination, [&watch] { watch.Interrupted = true; });
+    const bool done = watch.Run();
+    if (done)
+        PrintSummary(farm, watch.Figures);
+    else
+        Print(QStringLiteral("\nThe demo failed: ") + watch.Failure);
+    const bool clean = StopFarm(farm, master);
+    if (done && clean)
+        return 0;
+    directory.setAutoRemove(false);
+    PrintWhereLogsAre(farm);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrion-demo"));
+
+    TDemoArguments arguments;
+    if (!ParseArguments(app.arguments().mid(1), arguments)) {
+        std::fputs("usage: kestrion-demo [--keep] <kestriond> <kestrion-node>\n", stderr);
+        return 2;
+    }
+    for (const QString& program : { arguments.MasterProgram, arguments.NodeProgram })
+        if (!IsProgram(program)) {
+            std::fprintf(stderr, "kestrion-demo: no program at %s\n", qPrintable(program));
+            return 2;
+        }
+
+    QTemporaryDir directory(QDir::tempPath() + QStringLiteral("/kestrion-demo-XXXXXX"));
+    if (!directory.isValid()) {
+        std::fprintf(stderr, "kestrion-demo: cannot make a temporary directory: %s\n",
+            qPrintable(directory.errorString()));
+        return 1;
+    }
+    directory.setAutoRemove(!arguments.Keep);
+    Print(QStringLiteral("Demo farm: %1%2")
+              .arg(directory.path(),
+                  arguments.Keep ? QString() : QStringLiteral(" (removed at the end; --keep keeps it)")));
+    return RunDemo(DemoFarmPaths(directory.path(), arguments.NodeProgram), arguments, directory);
+}
