@@ -56,7 +56,8 @@ void ClearScratch()
 void KeepFilesInScratch(TCommand& command)
 {
     qint64 count = 0;
-    if (command.Command != ScenesAdd || command.Arguments.isEmpty() || !TextToInteger(command.Arguments[0], count))
+    if (command.Command != ScenesAdd || command.Arguments.isEmpty()
+        || !TextToInteger(command.Arguments[0], count))
         return;
     for (qsizetype k = 1; k <= count && k < command.Arguments.size(); ++k)
         command.Arguments[k] = JoinPath(Scratch().path(), ExtractName(command.Arguments[k]));

@@ -70,8 +70,7 @@ void WriteJob(const TOptions& options, int number, TJobCommand command, const QS
     }
     // Replaced atomically: a node polling its job file must never act on half a command.
     QString error;
-    if (!WriteTextLines(
-            path, JobLines(command, argument, options.MasterScreamerOldStyle), TTextEncoding::Utf8, &error))
+    if (!WriteTextLinesQuickly(path, JobLines(command, argument, options.MasterScreamerOldStyle), &error))
         throw EInOutError(QStringLiteral("Cannot write the job file %1: %2").arg(path, error).toStdString());
 }
 

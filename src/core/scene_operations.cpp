@@ -33,8 +33,8 @@ void AddNewScene(TFarm& farm, std::unique_ptr<TScene> scene, const QString& owne
 template <typename TData> auto RenderOptions(TData& data)
 {
     return std::tie(data.RenderMode, data.RayTraceEffects, data.RayRecursionLimit, data.DataOverlay,
-        data.DataOverlayLabel, data.OutputFilenameFormat, data.SaveRGBImagesPrefix, data.SaveAlphaImagesPrefix,
-        data.RGBImageSaver, data.AlphaImageSaver);
+        data.DataOverlayLabel, data.OutputFilenameFormat, data.SaveRGBImagesPrefix,
+        data.SaveAlphaImagesPrefix, data.RGBImageSaver, data.AlphaImageSaver);
 }
 
 // The dialog's rule: a range or singles list switched on, or changed while on, starts over.
@@ -122,7 +122,6 @@ void EditSceneFromRecord(TScene& scene, const QStringList& record)
     if (!settings.Singles)
         settings.SinglesList = old.SinglesList;
     const bool startOver = MustStartOver(old, settings);
-    settings.RangeLast = old.RangeLast;
     settings.SinglesToDo = old.SinglesToDo;
     settings.RenderLast = old.RenderLast;
     settings.MissingList = AddNewNumbers(old.MissingList, edited.Settings.MissingList);

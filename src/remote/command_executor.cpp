@@ -77,7 +77,7 @@ private:
     int SceneIndex(const QString& line) const
     {
         int id = 0;
-        return TextToInteger(line, id) ? FFarm.Scenes.IndexOfID(id) : -1;
+        if (!TextToInteger(line, id)) id = -1; return FFarm.Scenes.IndexOfID(id);
     }
 
     void ScenesMove();
@@ -244,11 +244,11 @@ void TExecution::ScenesEdit()
     for (qsizetype k = 0; k < count; ++k) {
         const qsizetype end = RecordEnd(FArguments, index);
         if (end < 0)
-            return;
+            break;
         records.emplace_back(index, end);
         index = end + 1;
     }
-    for (qsizetype k = 0; k < count; ++k) {
+    for (qsizetype k = 0; k < qsizetype(records.size()); ++k) {
         const int scene = SceneIndex(FArguments[k + 1]);
         if (scene < 0)
             continue;

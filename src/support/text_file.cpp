@@ -3,6 +3,11 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 QString DecodeText(const QByteArray& bytes, TTextEncoding* encoding)
 {
@@ -47,16 +52,43 @@ QStringList SplitTextLines(QStringView text)
     return lines;
 }
 
+namespace {
+
+QByteArray LinesToBytes(const QStringList& lines, TTextEncoding encoding)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += (encoding == TTextEncoding::Latin1 ? line.toLatin1() : line.toUtf8()) + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
 bool WriteTextLines(const QString& path, const QStringList& lines, TTextEncoding encoding, QString* error)
 {
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    for (qsizetype i = 0; written && i < lines.size(); ++i) {
-        written = file.write(encoding == TTextEncoding::Latin1 ? lines[i].toLatin1() : lines[i].toUtf8()) >= 0
-            && file.write("\r\n", 2) == 2;
-    }
-    written = written && file.commit();
+    const bool written
+        = file.open(QIODevice::WriteOnly) && file.write(LinesToBytes(lines, encoding)) >= 0 && file.commit();
     if (!written && error)
+        *error = file.errorString();
+    return written;
+}
+
+bool WriteTextLinesQuickly(const QString& path, const QStringList& lines, QString* error)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    bool written = file.open();
+    const QByteArray bytes = LinesToBytes(lines, TTextEncoding::Utf8);
+    written = written && file.write(bytes) == bytes.size() && file.flush();
+    if (written && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+        written = false;
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (written)
+        file.setAutoRemove(false);
+    else if (error)
         *error = file.errorString();
     return written;
 }

@@ -31,3 +31,8 @@ QStringList SplitTextLines(QStringView text);
 // `error`, when given, receives the reason of a failure.
 bool WriteTextLines(const QString& path, const QStringList& lines,
     TTextEncoding encoding = TTextEncoding::Utf8, QString* error = nullptr);
+
+// The same, replaced atomically but not forced to disk first: for short-lived files written
+// many times a second (job files), where waiting for the disk on every write would slow a
+// tick over many nodes to seconds and a lost write is sent again anyway.
+bool WriteTextLinesQuickly(const QString& path, const QStringList& lines, QString* error = nullptr);

@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <map>
 
 namespace {
 
@@ -34,7 +35,6 @@ protected:
 TEST_F(FarmEndToEnd, ThreeNodesRenderASceneToTheLastFrame)
 {
     const QString scene = farm.WriteScene(QStringLiteral("shot.lws"), 1, 30);
-    if (qEnvironmentVariableIsSet("EXP_NOVERIFY")) farm.Master.MasterScenesVerify = false;
     ASSERT_TRUE(farm.StartMaster(QuickNodes));
     ASSERT_TRUE(farm.AddScene(scene, farm.DefaultSettings()));
     ASSERT_TRUE(AllFramesWritten(scene)) << Text(farm.MissingFrameFiles(scene));
@@ -186,7 +186,8 @@ TEST_F(FarmEndToEnd, AMasterStoppedMidRenderCarriesOnWhenStartedAgain)
     const QString scene = farm.WriteScene(QStringLiteral("shot.lws"), 1, 30);
     ASSERT_TRUE(farm.StartMaster(QStringLiteral("--frame-time 100 --poll 20")));
     ASSERT_TRUE(farm.AddScene(scene, farm.DefaultSettings()));
-    ASSERT_TRUE(farm.WaitFor([&] { return farm.MissingFrameFiles(scene).size() <= 60 - 12; }));
+    // Half way: some pieces booked, some under way, some not handed out.
+    ASSERT_TRUE(farm.WaitFor([&] { return farm.MissingFrameFiles(scene).size() <= 30; }));
     ASSERT_TRUE(farm.StopMaster());
     ASSERT_FALSE(farm.MissingFrameFiles(scene).isEmpty()) << "the Master stopped too late";
     EXPECT_TRUE(farm.MasterLog().contains(QStringLiteral("Ended")));
@@ -208,7 +209,7 @@ TEST_F(FarmEndToEnd, AMasterStoppedMidRenderCarriesOnWhenStartedAgain)
     EXPECT_TRUE(farm.WaitFor([&] { return farm.SceneVerified(scene); }, 10000));
 
     std::map<int, int> handedOut;
-    static const QRegularExpression render(QStringLiteral("^kestrion-node: render (\\d+) (\\d+) (\\d+)$"),
+    static const QRegularExpression render(QStringLiteral("^kestrion-node: render (\\d+) (\\d+) ([1-9]\\d*)$"),
         QRegularExpression::MultilineOption);
     for (auto match = render.globalMatch(farm.MasterErrors()); match.hasNext();) {
         const QRegularExpressionMatch piece = match.next();

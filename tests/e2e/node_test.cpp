@@ -37,15 +37,15 @@ protected:
         node.waitForFinished();
     }
 
-    void StartNode(const QString& switches)
+    void StartNode(const QString& switches, const QStringList& interval = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("KESTRION_NODE_OPTIONS"), switches);
         node.setProcessEnvironment(environment);
         node.setProcessChannelMode(QProcess::MergedChannels);
         node.start(QStringLiteral(KESTRION_NODE_EXE),
-            { QStringLiteral("-2"), QStringLiteral("-c") + dir.path(), JobFileName(options, Node),
-                AckFileName(options, Node) });
+            QStringList { QStringLiteral("-2"), QStringLiteral("-c") + dir.path() } + interval
+                + QStringList { JobFileName(options, Node), AckFileName(options, Node) });
         ASSERT_TRUE(node.waitForStarted());
     }
 
@@ -85,7 +85,10 @@ protected:
         return !deadline.hasExpired();
     }
 
-    QString Frame(const char* name) const { return content + QStringLiteral("/Images/") + QLatin1String(name); }
+    QString Frame(const char* name) const
+    {
+        return content + QStringLiteral("/Images/") + QLatin1String(name);
+    }
 
     QTemporaryDir dir;
     TOptions options;
@@ -137,7 +140,8 @@ TEST_F(NodeProcess, FollowsTheMasterThroughAPieceAndQuits)
 TEST_F(NodeProcess, CrashAfterDiesWithoutAWord)
 {
     options.MasterScreamerOldStyle = true;
-    StartNode(QStringLiteral("--frame-time 20 --poll 10 --crash-after 2"));
+    // The farm passes whatever interval its options hold; one of 0 must not keep the node from starting.
+    StartNode(QStringLiteral("--frame-time 20 --poll 10 --crash-after 2"), { QStringLiteral("-t0") });
     WriteJob(options, Node, JobContent, content);
     EXPECT_EQ(TakeAck(), QStringLiteral("Setting content directory|x86"));
     WriteJob(options, Node, JobLoad, scene);

@@ -93,9 +93,12 @@ void TNode::CheckJob()
     if (!file.Exists || file == lastJob_)
         return;
     const TJob job = ParseJob(file.Bytes);
+    lastJob_ = file;
+    // While rendering the Master sends "wait", or the same "render" again when it has not yet
+    // seen "Rendering": neither is work for later, and acting on a repeated render after this
+    // one would render the piece twice and answer for a piece the node never got.
     if (rendering_ && job.Word != QStringLiteral("quit"))
         return;
-    lastJob_ = file;
     Act(job);
 }
 

@@ -23,8 +23,8 @@ int main(int argc, char** argv)
 
     TNodeSettings settings;
     QString error;
-    if (!ParseNodeArguments(qEnvironmentVariable("KESTRION_NODE_OPTIONS"), app.arguments().mid(1), settings,
-            error)) {
+    if (!ParseNodeArguments(
+            qEnvironmentVariable("KESTRION_NODE_OPTIONS"), app.arguments().mid(1), settings, error)) {
         std::fprintf(stderr, "kestrion-node: %s\n%s", qPrintable(error), NodeUsage);
         return 2;
     }

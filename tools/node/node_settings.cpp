@@ -14,8 +14,7 @@ public:
     TArgumentReader(const QStringList& arguments, TNodeSettings& settings)
         : arguments_(arguments)
         , settings_(settings)
-    {
-    }
+    { }
 
     bool Read(QStringList& paths, QString& error)
     {
@@ -96,7 +95,8 @@ private:
         if (TextToInteger(QStringView(argument).mid(2), seconds) && seconds >= 1 && seconds <= 3600)
             settings_.PollMilliseconds = seconds * 1000;
         else
-            std::fprintf(stderr, "kestrion-node: %s: no usable poll interval, ignored\n", qPrintable(argument));
+            std::fprintf(
+                stderr, "kestrion-node: %s: no usable poll interval, ignored\n", qPrintable(argument));
         return true;
     }
 
@@ -122,8 +122,8 @@ bool ParseNodeArguments(
     TArgumentReader fromCommandLine(arguments, settings);
     if (!fromCommandLine.Read(paths, error))
         return false;
-    const int pollOverride = fromCommandLine.PollOverride > 0 ? fromCommandLine.PollOverride
-                                                                 : fromEnvironment.PollOverride;
+    const int pollOverride
+        = fromCommandLine.PollOverride > 0 ? fromCommandLine.PollOverride : fromEnvironment.PollOverride;
     if (pollOverride > 0)
         settings.PollMilliseconds = pollOverride;
     if (paths.size() != 2) {
