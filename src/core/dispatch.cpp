@@ -208,17 +208,20 @@ void TDispatch::ServeReady(TComputer& node)
     // Content and load are skipped only for the very scene the node holds: the same private
     // copy in the same version.
     const bool holdsScene = node.SceneLoadFile == scene->KestrionFilename && node.SceneStamp == scene->Edited;
+    // A scene without a content directory of its own renders in the Master's, where
+    // verification looks for its frames.
+    const QString content = scene->ContentDirectoryOr(FFarm.Options.ContentDirectory);
     try {
         if (holdsScene)
             WriteJob(FFarm.Options, node.Number, JobRender, frames);
         else
-            WriteJob(FFarm.Options, node.Number, JobContent, scene->Settings.ContentDirectory);
+            WriteJob(FFarm.Options, node.Number, JobContent, content);
     } catch (const EInOutError&) {
         scene->Settings = before;
         throw;
     }
     if (!holdsScene)
-        node.ContentDirectory = scene->Settings.ContentDirectory;
+        node.ContentDirectory = content;
     node.Frames = frames;
     MoveNodeToScene(node, *scene);
     node.StateString = StateNextFrame;

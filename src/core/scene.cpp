@@ -272,10 +272,13 @@ QString TScene::FrameFileName(qint64 frame, TFrameKind kind, const QString& fall
         name += SaverExtension(saver);
     if (IsNetworkPath(prefix))
         return name;
-    // The nodes render with the scene's own content directory.
-    const QString& content
-        = IsAbsent(Settings.ContentDirectory) ? fallbackContentDirectory : Settings.ContentDirectory;
+    const QString content = ContentDirectoryOr(fallbackContentDirectory);
     return IsAbsent(content) ? name : JoinPath(content, name);
+}
+
+QString TScene::ContentDirectoryOr(const QString& fallback) const
+{
+    return IsAbsent(Settings.ContentDirectory) ? fallback : Settings.ContentDirectory;
 }
 
 bool TScene::FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const

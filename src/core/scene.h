@@ -150,6 +150,8 @@ public:
     // directory, or in `fallbackContentDirectory` when the scene has none.
     QString FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
     bool FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    // The content directory the nodes render with: the scene's own, or `fallback` when it has none.
+    QString ContentDirectoryOr(const QString& fallback) const;
     QString WarningsText() const;
 
     // Frame bookkeeping.

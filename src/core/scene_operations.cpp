@@ -122,6 +122,7 @@ void EditSceneFromRecord(TScene& scene, const QStringList& record)
     if (!settings.Singles)
         settings.SinglesList = old.SinglesList;
     const bool startOver = MustStartOver(old, settings);
+    settings.RangeLast = old.RangeLast;
     settings.SinglesToDo = old.SinglesToDo;
     settings.RenderLast = old.RenderLast;
     settings.MissingList = AddNewNumbers(old.MissingList, edited.Settings.MissingList);

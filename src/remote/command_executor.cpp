@@ -77,7 +77,7 @@ private:
     int SceneIndex(const QString& line) const
     {
         int id = 0;
-        if (!TextToInteger(line, id)) id = -1; return FFarm.Scenes.IndexOfID(id);
+        return TextToInteger(line, id) ? FFarm.Scenes.IndexOfID(id) : -1;
     }
 
     void ScenesMove();
@@ -244,11 +244,11 @@ void TExecution::ScenesEdit()
     for (qsizetype k = 0; k < count; ++k) {
         const qsizetype end = RecordEnd(FArguments, index);
         if (end < 0)
-            break;
+            return;
         records.emplace_back(index, end);
         index = end + 1;
     }
-    for (qsizetype k = 0; k < qsizetype(records.size()); ++k) {
+    for (qsizetype k = 0; k < count; ++k) {
         const int scene = SceneIndex(FArguments[k + 1]);
         if (scene < 0)
             continue;
@@ -298,7 +298,8 @@ void TExecution::ScenesReload()
         if (scene < 0)
             continue;
         Event(SceneEventReload, FFarm.Scenes.Item(scene).Filename);
-        ReloadScene(FFarm, scene, initial.Settings, FCommand.SenderName);
+        // A reloaded scene belongs to the Master, whoever asked for it.
+        ReloadScene(FFarm, scene, initial.Settings, FFarm.Options.ScreamerName);
     }
     FScenesChanged = true;
 }

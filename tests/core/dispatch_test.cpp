@@ -177,6 +177,12 @@ protected:
 
 TEST_F(DispatchFarm, TwoNodesRenderEveryFrameOnceFromItsOwnScene)
 {
+    // Scenes without a content directory of their own render in the Master's.
+    Options.ContentDirectory = QStringLiteral("/farm/content");
+    Tick();
+    QStringList job;
+    ReadTextLines(JobFileName(Options, 1), job);
+    EXPECT_EQ(job.mid(0, 2), QStringList({ "content", "/farm/content" }));
     RunToEnd();
     ExpectEachFrameOnce();
     EXPECT_TRUE(Farm().Scenes.AllFinished());

@@ -18,8 +18,7 @@ class FarmEndToEnd : public testing::Test
 protected:
     void TearDown() override
     {
-        if (HasFailure())
-            farm.PrintDiagnostics();
+        farm.PrintDiagnostics();
         farm.Shutdown();
         EXPECT_TRUE(farm.NodeProcesses().empty());
     }

@@ -23,6 +23,7 @@ struct TMasterFarm
         Options.Master = true;
         Options.ScreamerDirectory = Options.ContentDirectory = Dir.path();
         Options.MasterScreamerComputers = 4;
+        Options.ScreamerName = QStringLiteral("Boss");
         Farm.Overview.SetItemCount(4);
         QFile::copy(QStringLiteral(KESTRION_TEST_DATA "/scenes/plain.lws"), Scene);
     }
@@ -150,7 +151,7 @@ TEST(RemoteCommands, EditMoveAndReloadFindTheirScenes)
     f.Execute(ScenesReload, QStringList { "5", "77" } + Record(initial));
     EXPECT_EQ(f.Farm.Scenes.IndexOfID(5), -1);
     EXPECT_EQ(f.Farm.Scenes.Item(0).Settings.Priority, 3);
-    EXPECT_EQ(f.Farm.Scenes.Item(0).Comment, QStringLiteral("Remo"));
+    EXPECT_EQ(f.Farm.Scenes.Item(0).Comment, QStringLiteral("Boss"));
     EXPECT_EQ(f.Farm.Scenes.Count(), 4);
 }
 
