@@ -11,11 +11,9 @@
 #include "options/options.h"
 #include "remote/command.h"
 #include "remote/command_file.h"
-#include "support/files.h"
 #include "support/paths.h"
 #include "support/text_file.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -24,10 +22,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
-#include <vector>
 #include <memory>
+#include <vector>
 
 inline constexpr int FarmNodes = 3;
 inline constexpr int FarmPatience = 60000;
@@ -225,14 +224,16 @@ public:
     std::vector<TNodeProcess> NodeProcesses() const
     {
         std::vector<TNodeProcess> nodes;
-        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList entries
+            = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString& entry : entries) {
             bool isNumber = false;
             const qint64 pid = entry.toLongLong(&isNumber);
             if (!isNumber || !Alive(pid))
                 continue;
             const QList<QByteArray> words = ReadProc(pid, "cmdline").split('\0');
-            if (!words.first().endsWith("kestrion-node") || !words.join(' ').contains(QFile::encodeName(Root)))
+            if (!words.first().endsWith("kestrion-node")
+                || !words.join(' ').contains(QFile::encodeName(Root)))
                 continue;
             TNodeProcess node { 0, pid };
             for (int number = 1; number <= FarmNodes; ++number)
@@ -262,8 +263,7 @@ public:
             try {
                 DeleteAck(Master, number);
                 WriteJob(Master, number, JobQuit);
-            } catch (const EInOutError&) {
-            }
+            } catch (const EInOutError&) { }
         }
         const QDeadlineTimer deadline(5000);
         while (!NodeProcesses().empty() && !deadline.hasExpired())

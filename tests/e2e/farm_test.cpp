@@ -11,14 +11,18 @@ namespace {
 
 const QString QuickNodes = QStringLiteral("--frame-time 50 --poll 20");
 
-std::string Text(const QStringList& list) { return list.join(u' ').toStdString(); }
+std::string Text(const QStringList& list)
+{
+    return list.join(u' ').toStdString();
+}
 
 class FarmEndToEnd : public testing::Test
 {
 protected:
     void TearDown() override
     {
-        farm.PrintDiagnostics();
+        if (HasFailure())
+            farm.PrintDiagnostics();
         farm.Shutdown();
         EXPECT_TRUE(farm.NodeProcesses().empty());
     }
@@ -87,7 +91,7 @@ TEST_F(FarmEndToEnd, APieceOfAKilledNodeIsRenderedByAnother)
     EXPECT_EQ(farm.Computers().FindByNumber(victim), nullptr);
 }
 
-// Verification runs on the tick after a scene's last piece is booked, so frames deleted while it
+// Automatic verification runs as soon as a scene's last piece is in, so frames deleted while it
 // renders would race with it. Instead the scene renders without automatic verification; once every
 // piece is booked frames are deleted, and a Remote's edit switches verification on: the next tick
 // finds exactly those frames missing.
@@ -208,7 +212,8 @@ TEST_F(FarmEndToEnd, AMasterStoppedMidRenderCarriesOnWhenStartedAgain)
     EXPECT_TRUE(farm.WaitFor([&] { return farm.SceneVerified(scene); }, 10000));
 
     std::map<int, int> handedOut;
-    static const QRegularExpression render(QStringLiteral("^kestrion-node: render (\\d+) (\\d+) ([1-9]\\d*)$"),
+    static const QRegularExpression render(
+        QStringLiteral("^kestrion-node: render (\\d+) (\\d+) ([1-9]\\d*)$"),
         QRegularExpression::MultilineOption);
     for (auto match = render.globalMatch(farm.MasterErrors()); match.hasNext();) {
         const QRegularExpressionMatch piece = match.next();

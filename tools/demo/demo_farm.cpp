@@ -176,7 +176,7 @@ void LoadMasterOptions(const TDemoFarm& farm, TOptions& options)
     options.ScreamerNumbers = DemoNodeNumbers;
     options.ScreamerName = QStringLiteral("DemoMaster");
     options.MasterScreamerComputers = DemoNodeCount;
-    options.MasterRenderInterval = 500;
+    options.MasterRenderInterval = DemoMasterIntervalMs;
     options.MasterScanRemote = true;
     options.MasterScenesVerify = true;
     options.ScreamerHide = true;

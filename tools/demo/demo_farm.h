@@ -10,6 +10,8 @@ inline constexpr int DemoFirstFrame = 1;
 inline constexpr int DemoLastFrame = 48;
 inline constexpr int DemoFrameCount = DemoLastFrame - DemoFirstFrame + 1;
 inline constexpr int DemoNodeCount = 4;
+// The Master's tick: short, so the demo takes about a minute.
+inline constexpr int DemoMasterIntervalMs = 500;
 inline const QString DemoNodeNumbers = QStringLiteral("1 2 3 4");
 
 struct TDemoFarm

@@ -87,6 +87,14 @@ void StartMaster(const TDemoFarm& farm, const QString& program, QProcess& master
     master.start(program, { QStringLiteral("--start-nodes"), farm.MasterOptionsName });
 }
 
+// The nodes' time per frame, from their "--frame-time MS" switch.
+double FrameTimeSeconds(const QString& nodeOptions)
+{
+    const QStringList words = nodeOptions.split(u' ', Qt::SkipEmptyParts);
+    const qsizetype at = words.indexOf(QStringLiteral("--frame-time"));
+    return at >= 0 ? words.value(at + 1).toDouble() / 1000.0 : 0.3;
+}
+
 QString Seconds(double seconds)
 {
     return QString::number(seconds, 'f', seconds < 10 ? 2 : 1) + QStringLiteral(" s");
@@ -106,13 +114,21 @@ void PrintSummary(const TDemoFarm& farm, const TDemoFigures& figures)
               .arg(Seconds(figures.WallSeconds)));
     Print(QStringLiteral("  Average per frame    %1 from handing a frame out to booking it")
               .arg(Seconds(figures.AverageFrameSeconds)));
-    if (figures.SpanSeconds > 0)
-        Print(QStringLiteral(
-            "  Node time rendering  %1 % (%2 of %3 nodes x %4 from the first frame out to the last in)")
-                  .arg(qRound(100.0 * figures.RenderSeconds / (figures.SpanSeconds * DemoNodeCount)))
-                  .arg(Seconds(figures.RenderSeconds))
+    const double frameSeconds = FrameTimeSeconds(NodeOptions());
+    if (figures.SpanSeconds > 0 && frameSeconds > 0) {
+        const double rendering = figures.Frames * frameSeconds;
+        Print(QStringLiteral("  Node time rendering  %1 % (%2 of frames of %3 each, of %4 nodes x %5)")
+                  .arg(qRound(100.0 * rendering / (figures.SpanSeconds * DemoNodeCount)))
+                  .arg(Seconds(rendering))
+                  .arg(Seconds(frameSeconds))
                   .arg(DemoNodeCount)
                   .arg(Seconds(figures.SpanSeconds)));
+        // Between two pieces a node waits for the Master to take "Rendering", then "Ready".
+        Print(QStringLiteral("  Node idle per piece  %1 (Master interval %2, node poll %3)")
+                  .arg(Seconds(std::max(0.0, figures.AverageFrameSeconds - frameSeconds)))
+                  .arg(Seconds(DemoMasterIntervalMs / 1000.0))
+                  .arg(Seconds(0.05)));
+    }
 }
 
 // Brings the farm down; false when it did not end cleanly.
