@@ -4,6 +4,7 @@
 #include "support/text_file.h"
 
 #include "scripted_people.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -345,6 +346,68 @@ TEST_F(DispatchFarm, RescanPeriodAndRegistration)
     EXPECT_EQ(found->CPU, QStringLiteral("Alpha"));
     EXPECT_EQ(found->Name, QStringLiteral("Unknown"));
     EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Comment, QStringLiteral("1 extra found."));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DispatchFarm, VerificationLeavesHeldPiecesAlone)
+{
+    // "one" is done; "many" has every piece out, node 1 still renders 7 and 8.
+    Farm().Scenes.Remove(Farm().Scenes.IndexOfID(Farm().Scenes.Item(0).ID));
+    TScene& scene = Farm().Scenes.Item(0);
+    scene.Settings.AutomaticVerify = true;
+    scene.Data.SaveRGBImagesPrefix = Directory.filePath(QStringLiteral("f_"));
+    scene.Data.OutputFilenameFormat = 0;
+    while (!scene.NextFramesText(2).isEmpty()) { }
+    for (int frame = 2; frame <= 6; ++frame)
+        WriteBytes(scene.FrameFileName(frame, TFrameKind::RGB, QString()), "x");
+    TComputer& node = *Farm().Computers.FindByNumber(1);
+    node.StateString = QStringLiteral("Rendering frame 7");
+    node.Frames = QStringLiteral("7 8 1");
+    node.SceneString = scene.Filename;
+    node.SceneId = scene.ID;
+    Options.MasterScenesVerify = true;
+    DeleteAck(Options, 1);
+    DeleteAck(Options, 2);
+    Tick();
+    // Only frame 1 went back, and idle node 2 took it in the same tick.
+    EXPECT_EQ(Farm().Computers.FindByNumber(2)->Frames, QStringLiteral("1 1 1"));
+    EXPECT_TRUE(scene.Settings.MissingList.isEmpty());
+    EXPECT_FALSE(scene.Verified);
+    EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Comment,
+        QStringLiteral("many.lws verified and 1 missing frames added to renderlist."));
+}
+
+TEST_F(DispatchFarm, RenderLogHasOneLinePerPieceAndBookedTimesAreNeverNegative)
+{
+    for (int i = 0; i < Farm().Scenes.Count(); ++i) {
+        Farm().Scenes.Item(i).Settings.Log = true;
+        Farm().Scenes.Item(i).Settings.LogFilename = Directory.filePath(QStringLiteral("render.log"));
+    }
+    BringNodeOneTo(5);
+    // The clock is set back an hour while node 1 renders.
+    Clock.AdvanceSeconds(-3600);
+    Step(Nodes[1]);
+    Tick();
+    EXPECT_EQ(Farm().Computers.FindByNumber(1)->LastRenderTime, 0.0);
+    RunToEnd();
+    QStringList log;
+    ASSERT_TRUE(ReadTextLines(Directory.filePath(QStringLiteral("render.log")), log));
+    // One piece of "one" and four pieces of two frames of "many".
+    EXPECT_EQ(log.size(), 5);
+    for (int i = 0; i < Farm().Scenes.Count(); ++i)
+        EXPECT_GE(Farm().Scenes.Item(i).Statistics.RenderTimeTotal, 0.0);
+
+    // A log that cannot be written is said, and the other nodes are still served.
+    for (int i = 0; i < Farm().Scenes.Count(); ++i) {
+        Farm().Scenes.Item(i).Settings.LogFilename = Directory.filePath(QStringLiteral("no/such/dir/render.log"));
+        Farm().Scenes.Item(i).Reset();
+    }
+    RunToEnd();
+    EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Type, QStringLiteral("Render Log"));
+    EXPECT_TRUE(Farm().Scenes.AllFinished());
 }
 
 } // namespace
