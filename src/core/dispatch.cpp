@@ -100,8 +100,11 @@ void TDispatch::VerifyFinishedScenes()
                 held = AddNewNumbers(held, PieceFrames(FFarm.Computers.Item(n).Frames));
         if (!held.isEmpty() && !(FFarm.Options.MasterScenesVerify && FFarm.Scenes.AllFinished()))
             continue;
+        const bool wasVerified = scene.Verified;
         const TVerifyResult result
             = VerifyScene(scene, true, FFarm.People, FFarm.Options.ContentDirectory, held);
+        // Remotes must see the verified mark too.
+        FScenesChanged = FScenesChanged || scene.Verified != wasVerified;
         if (result.Missing.isEmpty() || !result.QueueChanged)
             continue;
         FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Scenes Verify"),

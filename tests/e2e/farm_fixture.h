@@ -11,6 +11,7 @@
 #include "options/options.h"
 #include "remote/command.h"
 #include "remote/command_file.h"
+#include "support/files.h"
 #include "support/paths.h"
 #include "support/text_file.h"
 

@@ -117,7 +117,9 @@ TEST_F(FarmEndToEnd, FramesGoneBeforeVerificationAreRenderedAgain)
         for (const TFrameKind kind : { TFrameKind::RGB, TFrameKind::Alpha })
             ASSERT_TRUE(QFile::remove(farm.FramePath(scene, frame, kind)));
     const TSceneList scenes = farm.Scenes();
-    TScene edited = *TScratchFarm::FindScene(scenes, scene);
+    const TScene* finished = TScratchFarm::FindScene(scenes, scene);
+    ASSERT_NE(finished, nullptr);
+    TScene edited = *finished;
     EXPECT_FALSE(edited.Verified);
     edited.Settings.AutomaticVerify = true;
     QStringList arguments { QStringLiteral("1"), QString::number(edited.ID) };
