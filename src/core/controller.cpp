@@ -107,3 +107,29 @@ void TController::TimerGeneralTimer()
         FFarm.Outbox.Flush(FFarm.Options);
     });
 }
+
+bool TController::StartScreamer(int index)
+{
+    bool started = false;
+    Guarded(FCommandError, [&] { started = ::StartScreamer(FFarm, FDiscovery, index); });
+    return started;
+}
+
+void TController::Rescan()
+{
+    Guarded(FCommandError, [this] { FDiscovery.Rescan(); });
+}
+
+bool TController::MarkCrashed(const QList<int>& numbers)
+{
+    bool done = false;
+    Guarded(FCommandError, [&] { done = FDiscovery.MarkCrashed(numbers); });
+    return done;
+}
+
+bool TController::Kill(const QList<int>& numbers)
+{
+    bool done = false;
+    Guarded(FCommandError, [&] { done = FDiscovery.Kill(numbers); });
+    return done;
+}

@@ -30,7 +30,11 @@ public:
     void TimerGeneralTimer();
 
     TStartMenus StartMenus() { return RefreshStartMenus(FFarm); }
-    bool StartScreamer(int index) { return ::StartScreamer(FFarm, FDiscovery, index); }
+    // The user's commands; a job file that cannot be written ends the command with an event.
+    bool StartScreamer(int index);
+    void Rescan();
+    bool MarkCrashed(const QList<int>& numbers);
+    bool Kill(const QList<int>& numbers);
 
     TFarm& Farm() { return FFarm; }
     TDiscovery& Discovery() { return FDiscovery; }
@@ -53,4 +57,5 @@ private:
     QString FMasterError;
     QString FRescanError;
     QString FGeneralError;
+    QString FCommandError;
 };
