@@ -71,3 +71,21 @@ TEST_F(NodeLaunchFarm, StartMenusOfferOnlyFreeUnstartedNodesAndNeverMoreThanEigh
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NodeLaunchFarm, CommandsDirectoryGoneIsAnEventNotAnEnd)
+{
+    Options.ScreamerDirectory = Directory.filePath(QStringLiteral("gone"));
+    Options.ScreamerFilename = QStringLiteral("/bin/true");
+    Options.ScreamerNumbers = QStringLiteral("1");
+    Options.ScreamerHide = true;
+    Controller->StartMenus();
+    EXPECT_NO_THROW(Controller->StartScreamer(0));
+    EXPECT_NO_THROW(Controller->Rescan());
+    const TEventLog& events = Controller->Farm().Events;
+    ASSERT_EQ(events.Count(), 1);
+    EXPECT_EQ(events.Item(0).Type, QStringLiteral("Error"));
+}
+
+} // namespace
