@@ -36,7 +36,7 @@ QByteArray TgaBytes(const QImage& image)
     bytes.append(char(0)); // no image id
     bytes.append(char(0)); // no colour map
     bytes.append(char(2)); // true colour
-    bytes.append(5, char(0)); // colour map specification
+    bytes.append(5, char(0)); // colour map origin, length and entry size
     AppendLittleEndian16(bytes, 0);
     AppendLittleEndian16(bytes, 0);
     AppendLittleEndian16(bytes, image.width());
