@@ -10,6 +10,8 @@
 namespace {
 
 const QString QuickNodes = QStringLiteral("--frame-time 50 --poll 20");
+// Long enough a piece that a loaded machine still sees a node in the middle of one.
+const QString SteadyNodes = QStringLiteral("--frame-time 200 --poll 20");
 
 std::string Text(const QStringList& list)
 {
@@ -56,7 +58,7 @@ TEST_F(FarmEndToEnd, APieceOfAKilledNodeIsRenderedByAnother)
 {
     const QString scene = farm.WriteScene(QStringLiteral("shot.lws"), 1, 30);
     farm.Master.MasterScreamerFrames = 8;
-    ASSERT_TRUE(farm.StartMaster(QuickNodes));
+    ASSERT_TRUE(farm.StartMaster(SteadyNodes));
     // Without verification only the crash check can bring the lost frames back.
     TSceneSettings settings = farm.DefaultSettings();
     settings.AutomaticVerify = false;
