@@ -66,14 +66,8 @@ void TDispatch::PeriodicRescan()
 void TDispatch::UpdateOwnOverviewEntry()
 {
     const TOptions& options = FFarm.Options;
-    std::vector<int> changed;
-    IdentifySender(FFarm.Overview, options.ScreamerName, options.ScreamerNumbers, options.MemorySize, changed);
-    for (int number : changed)
-        if (TComputer* node = FFarm.Computers.FindByNumber(number)) {
-            node->Name = options.ScreamerName;
-            node->Memory = options.MemorySize;
-        }
-    FFarm.Overview.SaveIfModified(options.StateOverviewFile());
+    if (FFarm.IdentifyInstallation(options.ScreamerName, options.ScreamerNumbers, options.MemorySize))
+        FComputersChanged = true;
 }
 
 void TDispatch::ReadRemoteCommand()

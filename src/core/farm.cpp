@@ -33,6 +33,24 @@ void TFarm::ComputersChanged()
         People.Ask(ComputerListWriteError, false);
 }
 
+bool TFarm::IdentifyInstallation(const QString& name, const QString& screamers, int memory)
+{
+    std::vector<int> changed;
+    if (!IdentifySender(Overview, name, screamers, memory, changed))
+        return false;
+    bool computersChanged = false;
+    for (const int number : changed) {
+        TComputer* computer = Computers.FindByNumber(number);
+        if (!computer || (computer->Name == name && computer->Memory == memory))
+            continue;
+        computer->Name = name;
+        computer->Memory = memory;
+        computersChanged = true;
+    }
+    Overview.SaveIfModified(Options.StateOverviewFile());
+    return computersChanged;
+}
+
 void TFarm::Send(int code, const QStringList& arguments)
 {
     TCommand command = MakeCommand(code, Options);

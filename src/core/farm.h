@@ -33,6 +33,10 @@ public:
     void ScenesChanged();
     void ComputersChanged();
 
+    // Records an installation as running its screamer numbers (the overview, and the names of
+    // those nodes); stores the overview when it changed. True when a node record changed.
+    bool IdentifyInstallation(const QString& name, const QString& screamers, int memory);
+
     // Remote side: fills in this installation as the sender and queues the command for the Master.
     void Send(int code, const QStringList& arguments = {});
 

@@ -102,19 +102,8 @@ private:
 
 void TExecution::IdentifySender()
 {
-    std::vector<int> changed;
-    if (!::IdentifySender(
-            FFarm.Overview, FCommand.SenderName, FCommand.SenderScreamers, FCommand.SenderMemory, changed))
-        return;
-    for (const int number : changed) {
-        TComputer* computer = FFarm.Computers.FindByNumber(number);
-        if (!computer || (computer->Name == FCommand.SenderName && computer->Memory == FCommand.SenderMemory))
-            continue;
-        computer->Name = FCommand.SenderName;
-        computer->Memory = FCommand.SenderMemory;
+    if (FFarm.IdentifyInstallation(FCommand.SenderName, FCommand.SenderScreamers, FCommand.SenderMemory))
         FComputersChanged = true;
-    }
-    FFarm.Overview.SaveIfModified(FFarm.Options.StateOverviewFile());
 }
 
 void TExecution::Run()
