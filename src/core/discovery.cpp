@@ -8,23 +8,32 @@
 
 namespace {
 
-QString NodeText(int number) { return QStringLiteral("Screamer ") + QString::number(number); }
+QString NodeText(int number)
+{
+    return QStringLiteral("Screamer ") + QString::number(number);
+}
+
+// One node number per line, as a Remote sends them.
+QStringList NumberLines(const QList<int>& numbers)
+{
+    QStringList lines;
+    for (int number : numbers)
+        lines << QString::number(number);
+    return lines;
+}
 
 // The lines of a Remote's crash report: whether to render again, then the node numbers.
 QStringList CrashedArguments(const QList<int>& numbers, bool renderAgain)
 {
-    QStringList lines { renderAgain ? QStringLiteral("Rerender") : QStringLiteral("Not Rerender") };
-    for (int number : numbers)
-        lines << QString::number(number);
-    return lines;
+    return QStringList { renderAgain ? QStringLiteral("Rerender") : QStringLiteral("Not Rerender") }
+    + NumberLines(numbers);
 }
 
 } // namespace
 
 TDiscovery::TDiscovery(TFarm& farm)
     : FFarm(farm)
-{
-}
+{ }
 
 void TDiscovery::Rescan()
 {
@@ -50,7 +59,8 @@ void TDiscovery::TimerMasterRescanTimer()
     int found = 0;
     for (int number = 1; number <= options.MasterScreamerComputers; ++number) {
         TAck ack;
-        if (!FFarm.Computers.NumberFree(number) || !ReadAck(options, number, ack) || ack.State != AckInitializing)
+        if (!FFarm.Computers.NumberFree(number) || !ReadAck(options, number, ack)
+            || ack.State != AckInitializing)
             continue;
         WriteJob(options, number, JobWait);
         auto computer = std::make_unique<TComputer>();
@@ -69,7 +79,8 @@ void TDiscovery::TimerMasterRescanTimer()
         ++found;
     }
     if (found > 0) {
-        FFarm.UserEvent(QStringLiteral("Computers Rescan"), QString::number(found) + QStringLiteral(" extra found."));
+        FFarm.UserEvent(
+            QStringLiteral("Computers Rescan"), QString::number(found) + QStringLiteral(" extra found."));
         FFarm.ComputersChanged();
     }
     FFarm.People.Busy(false);
@@ -86,8 +97,7 @@ bool TDiscovery::MarkCrashed(const QList<int>& numbers)
     if (!FFarm.IsMaster()) {
         FFarm.UserEvent(QStringLiteral("Computers Crash"), QString());
         FFarm.Send(ComputersCrashed, CrashedArguments(numbers, renderAgain));
-        if (FFarm.RequestRemoteUpdate)
-            FFarm.RequestRemoteUpdate();
+        FFarm.RemoteUpdateSoon();
         return true;
     }
     for (int number : numbers)
@@ -127,12 +137,8 @@ bool TDiscovery::Kill(const QList<int>& numbers)
         return false;
     if (!FFarm.IsMaster()) {
         FFarm.UserEvent(QStringLiteral("Computers kill"), QString());
-        QStringList lines;
-        for (int number : numbers)
-            lines << QString::number(number);
-        FFarm.Send(ComputersKill, lines);
-        if (FFarm.RequestRemoteUpdate)
-            FFarm.RequestRemoteUpdate();
+        FFarm.Send(ComputersKill, NumberLines(numbers));
+        FFarm.RemoteUpdateSoon();
         return true;
     }
     for (int number : numbers)
@@ -175,8 +181,7 @@ void TDiscovery::CheckNodeProcesses()
             FFarm.ComputersChanged();
         } else {
             FFarm.Send(ComputersCrashed, CrashedArguments({ number }, true));
-            if (FFarm.RequestRemoteUpdate)
-                FFarm.RequestRemoteUpdate();
+            FFarm.RemoteUpdateSoon();
         }
         FFarm.Events.AddEvent(1, QStringLiteral("Automatic"), QStringLiteral("Crash/Quit"),
             NodeText(number) + QStringLiteral(" crashed or has quit"));

@@ -17,7 +17,10 @@
 
 namespace {
 
-QString ComputerKey(const QString& name, const QString& sceneFile) { return name + u'\n' + sceneFile; }
+QString ComputerKey(const QString& name, const QString& sceneFile)
+{
+    return name + u'\n' + sceneFile;
+}
 
 // A node holds its piece from the moment it takes it until it is booked or handed back.
 bool HoldsPiece(const TComputer& node, const TScene& scene)
@@ -31,14 +34,14 @@ bool HoldsPiece(const TComputer& node, const TScene& scene)
 TDispatch::TDispatch(TFarm& farm, TDiscovery& discovery)
     : FFarm(farm)
     , FDiscovery(discovery)
-{
-}
+{ }
 
 void TDispatch::TimerMasterTimer()
 {
     FScenesChanged = false;
     FComputersChanged = false;
-    FFarm.People.SetStatus(0, QStringLiteral("Time ") + DateTimeToQt(FFarm.Now()).time().toString(u"hh:mm:ss"));
+    FFarm.People.SetStatus(
+        0, QStringLiteral("Time ") + DateTimeToQt(FFarm.Now()).time().toString(u"hh:mm:ss"));
     // The TCP/IP listener's step comes with the link.
     PeriodicRescan();
     UpdateOwnOverviewEntry();
@@ -83,8 +86,9 @@ void TDispatch::VerifyFinishedScenes()
 {
     for (int i = 0; i < FFarm.Scenes.Count(); ++i) {
         TScene& scene = FFarm.Scenes.Item(i);
-        if (!scene.Settings.AutomaticVerify || scene.VerifyTimes >= scene.Settings.AutomaticVerifyTimes
-            || !scene.IsFinished())
+        // A verified scene has nothing left to find; skipping it spares a walk over every node.
+        if (scene.Verified || !scene.Settings.AutomaticVerify
+            || scene.VerifyTimes >= scene.Settings.AutomaticVerifyTimes || !scene.IsFinished())
             continue;
         // Only nodes still holding a piece of the scene keep it from being verified; an idle node
         // that merely loaded it last does not.
@@ -102,7 +106,8 @@ void TDispatch::VerifyFinishedScenes()
         if (result.Missing.isEmpty() || !result.QueueChanged)
             continue;
         FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Scenes Verify"),
-            ExtractName(scene.Filename) + QStringLiteral(" verified and ") + QString::number(CountNumbers(result.Missing))
+            ExtractName(scene.Filename) + QStringLiteral(" verified and ")
+                + QString::number(CountNumbers(result.Missing))
                 + QStringLiteral(" missing frames added to renderlist."));
         FScenesChanged = true;
     }
@@ -179,7 +184,7 @@ void TDispatch::BookPiece(TComputer& node)
     // The clock may be set back during a render; a piece never took negative time.
     const TDateTime duration = std::max(0.0, FFarm.Now() - node.RenderStart);
     if (!node.Frames.isEmpty())
-        if (TScene* scene = FFarm.SceneOfNode(node)) {
+        if (TScene* scene = FFarm.Scenes.SceneOfNode(node)) {
             scene->Statistics.AddFrameTime(duration);
             FScenesChanged = true;
         }
@@ -231,7 +236,7 @@ void TDispatch::ServeReady(TComputer& node)
 
 void TDispatch::ServeSettingContent(TComputer& node)
 {
-    TScene* scene = node.Frames.isEmpty() ? nullptr : FFarm.SceneOfNode(node);
+    TScene* scene = node.Frames.isEmpty() ? nullptr : FFarm.Scenes.SceneOfNode(node);
     if (!scene) {
         // The scene was removed while the node set its content directory: its piece is void.
         WriteJob(FFarm.Options, node.Number, JobWait);
@@ -266,14 +271,15 @@ void TDispatch::WriteRenderLog(const TScene& scene, const TComputer& node)
     QString path = scene.Settings.LogFilename;
     if (QFileInfo(path).isRelative())
         path = JoinPath(ExtractDirectory(scene.Filename), path);
-    const QString line = EventTimeText(FFarm.Now()) + QStringLiteral(" - ") + node.Frames + QStringLiteral(" - ")
-        + node.Name + QStringLiteral("\r\n");
+    const QString line = EventTimeText(FFarm.Now()) + QStringLiteral(" - ") + node.Frames
+        + QStringLiteral(" - ") + node.Name + QStringLiteral("\r\n");
     QFile file(path);
     if (file.open(QIODevice::Append) && file.write(line.toLocal8Bit()) >= 0 && file.flush())
         return;
     // The log is a record, not the work: the tick goes on for the other nodes.
     FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Render Log"),
-        QStringLiteral("I could not write the render log ") + path + QStringLiteral(": ") + file.errorString());
+        QStringLiteral("I could not write the render log ") + path + QStringLiteral(": ")
+            + file.errorString());
 }
 
 void TDispatch::ReportJobFailure(const TComputer& node, const QString& error)

@@ -58,8 +58,6 @@ void TFarm::Send(int code, const QStringList& arguments)
     SendCommand(Outbox, command, Options);
 }
 
-TScene* TFarm::SceneOfNode(const TComputer& node) const { return Scenes.SceneOfNode(node); }
-
 void TFarm::HandBackPiece(TComputer& node)
 {
     Scenes.AddCrashedFrames(node);

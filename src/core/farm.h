@@ -40,8 +40,6 @@ public:
     // Remote side: fills in this installation as the sender and queues the command for the Master.
     void Send(int code, const QStringList& arguments = {});
 
-    // The scene a node's piece belongs to, none when it was removed.
-    TScene* SceneOfNode(const TComputer& node) const;
     // A node leaves with its piece unrendered: the frames go back to their scene, once.
     void HandBackPiece(TComputer& node);
     // The user declared the piece done with (crashed, not to be rendered again).
@@ -57,5 +55,10 @@ public:
     TEventLog Events;
     TCommandOutbox Outbox;
     // A Remote asks to read the Master's lists again soon (the one-shot update timer).
+    void RemoteUpdateSoon()
+    {
+        if (RequestRemoteUpdate)
+            RequestRemoteUpdate();
+    }
     std::function<void()> RequestRemoteUpdate;
 };

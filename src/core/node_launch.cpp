@@ -67,8 +67,8 @@ bool StartScreamer(TFarm& farm, TDiscovery& discovery, int index)
     farm.UserEvent(
         QStringLiteral("Computers Start"), QStringLiteral("Screamer %1 started.").arg(screamer.Number));
     farm.ComputersChanged();
-    if (!farm.IsMaster() && farm.RequestRemoteUpdate)
-        farm.RequestRemoteUpdate();
+    if (!farm.IsMaster())
+        farm.RemoteUpdateSoon();
     return true;
 }
 
