@@ -1,0 +1,38 @@
+#pragma once
+// The windows' way of talking to the people at the computer: the question and text boxes, the
+// status bar, the hourglass.
+
+#include "core/people.h"
+#include "ui/question_box.h"
+#include "ui/string_box.h"
+
+#include <functional>
+
+class TWindowPeople : public TPeople
+{
+public:
+    bool Ask(const QString& text, bool isQuestion) override;
+    bool AskWithCheck(const QString& text, const QString& checkText, bool isQuestion, bool& checked) override;
+    bool AskText(const QString& caption, QString& text) override;
+
+    // The main window gathers these and repaints once; nothing is painted here.
+    void Refresh(TView view) override;
+    void SetStatus(int panel, const QString& text) override;
+    // Nests: the cursor comes back with the last Busy(false).
+    void Busy(bool busy) override;
+    void Beep() override;
+
+    int MessageWidth() const override;
+    int TextWidth(const QString& text) const override;
+
+    TFormQuestion& Question() { return FQuestion; }
+    TFormString& StringBox() { return FString; }
+
+    std::function<void(TView)> RefreshRequested;
+    std::function<void(int, const QString&)> StatusRequested;
+
+private:
+    TFormQuestion FQuestion;
+    TFormString FString;
+    int FBusy = 0;
+};
