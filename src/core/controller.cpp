@@ -3,6 +3,7 @@
 #include "core/people.h"
 #include "core/scene_record.h"
 #include "options/options.h"
+#include "remote/remote_update.h"
 #include "support/files.h"
 
 TController::TController(TOptions& options, TPeople& people, const TClock& clock)
@@ -19,6 +20,9 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     connect(&TimerMaster, &QTimer::timeout, this, &TController::TimerMasterTimer);
     connect(&TimerMasterRescan, &QTimer::timeout, this, &TController::TimerMasterRescanTimer);
     connect(&TimerGeneral, &QTimer::timeout, this, &TController::TimerGeneralTimer);
+    connect(&TimerRemote, &QTimer::timeout, this, &TController::TimerRemoteTimer);
+    connect(
+        &TimerRemoteUpdateAutomatic, &QTimer::timeout, this, &TController::TimerRemoteUpdateAutomaticTimer);
     FDiscovery.ArmRescanTimer = [this] { TimerMasterRescan.start(); };
     FFarm.RequestRemoteUpdate = [this] { TimerRemoteUpdateAutomatic.start(); };
 }
@@ -132,4 +136,30 @@ bool TController::Kill(const QList<int>& numbers)
     bool done = false;
     Guarded(FCommandError, [&] { done = FDiscovery.Kill(numbers); });
     return done;
+}
+
+void TController::Update()
+{
+    if (!FFarm.IsMaster())
+        UpdateFromMaster(FFarm);
+}
+
+void TController::TimerRemoteUpdateAutomaticTimer()
+{
+    TimerRemoteUpdateAutomatic.stop();
+    if (FFarm.Options.RemoteUpdateCommands && !FFarm.Options.TcpIpInUse())
+        Update();
+}
+
+void TController::TimerRemoteTimer()
+{
+    // The TCP/IP link's steps and copying finished frames come with the link.
+    if (!FFarm.Options.RemoteUpdateAutomatic)
+        return;
+    if (FRemoteTicks <= qint64 { FFarm.Options.RemoteUpdateAutomaticTime } * 60) {
+        ++FRemoteTicks;
+        return;
+    }
+    FRemoteTicks = 0;
+    Update();
 }

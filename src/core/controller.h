@@ -28,6 +28,10 @@ public:
     void TimerMasterTimer();
     void TimerMasterRescanTimer();
     void TimerGeneralTimer();
+    // Remote: the Master's lists read again now, after a command, and every so many ticks.
+    void Update();
+    void TimerRemoteUpdateAutomaticTimer();
+    void TimerRemoteTimer();
 
     TStartMenus StartMenus() { return RefreshStartMenus(FFarm); }
     // The user's commands; a job file that cannot be written ends the command with an event.
@@ -58,4 +62,5 @@ private:
     QString FRescanError;
     QString FGeneralError;
     QString FCommandError;
+    qint64 FRemoteTicks = 0;
 };

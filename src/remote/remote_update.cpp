@@ -1,0 +1,27 @@
+#include "remote/remote_update.h"
+
+#include "core/farm.h"
+#include "core/people.h"
+#include "core/scene_record.h"
+#include "options/options.h"
+#include "support/date_time.h"
+
+bool UpdateFromMaster(TFarm& farm)
+{
+    bool read = true;
+    const TOptions& options = farm.Options;
+    if (!options.TcpIpInUse()) {
+        farm.People.Busy(true);
+        farm.People.SetStatus(
+            0, QStringLiteral("Last Update ") + DateTimeToQt(farm.Now()).time().toString(u"hh:mm:ss"));
+        farm.Scenes.Clear();
+        read = LoadSceneList(farm.Scenes, options.StateScenesFile());
+        farm.People.Refresh(TView::Scenes);
+        farm.Computers.Clear();
+        read = farm.Computers.LoadFromFile(options.StateComputersFile()) && read;
+        farm.People.Refresh(TView::Computers);
+        farm.People.Busy(false);
+    }
+    farm.Send(ProgramUpdate);
+    return read;
+}
