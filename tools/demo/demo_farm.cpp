@@ -41,14 +41,14 @@ QStringList PluginConfigLines(const TDemoFarm& farm)
 }
 
 // A teapot under one light; the outputs are relative, so they land in the content directory.
-QStringList SceneLines()
+QStringList SceneLines(const QString& name, int firstFrame, int lastFrame)
 {
     return {
         QStringLiteral("LWSC"),
         QStringLiteral("3"),
         QString(),
-        QStringLiteral("FirstFrame %1").arg(DemoFirstFrame),
-        QStringLiteral("LastFrame %1").arg(DemoLastFrame),
+        QStringLiteral("FirstFrame %1").arg(firstFrame),
+        QStringLiteral("LastFrame %1").arg(lastFrame),
         QStringLiteral("FrameStep 1"),
         QStringLiteral("FramesPerSecond 25"),
         QString(),
@@ -104,9 +104,9 @@ QStringList SceneLines()
         QStringLiteral("RayRecursionLimit 12"),
         QStringLiteral("DataOverlayLabel Kestrion demo"),
         QStringLiteral("OutputFilenameFormat 1"),
-        QStringLiteral("SaveRGBImagesPrefix Renders/demo_"),
+        QStringLiteral("SaveRGBImagesPrefix Renders/%1_").arg(name),
         QStringLiteral("RGBImageSaver LW_PNG(.png)"),
-        QStringLiteral("SaveAlphaImagesPrefix Renders/demo_alpha_"),
+        QStringLiteral("SaveAlphaImagesPrefix Renders/%1_alpha_").arg(name),
         QStringLiteral("AlphaImageSaver LW_TGA24(.tga)"),
         QString(),
         QStringLiteral("ViewMode 5"),
@@ -202,8 +202,14 @@ bool MakeDemoFarm(const TDemoFarm& farm, QString& error)
         || !WriteFile(JoinPath(farm.ConfigDirectory, QStringLiteral("lw3.cfg")), MainConfigLines(farm), error)
         || !WriteFile(
             JoinPath(farm.ConfigDirectory, QStringLiteral("lwext3.cfg")), PluginConfigLines(farm), error)
-        || !WriteFile(farm.ScenePath, SceneLines(), error))
+        || !WriteFile(
+            farm.ScenePath, SceneLines(QStringLiteral("demo"), DemoFirstFrame, DemoLastFrame), error))
         return false;
+    for (const TDemoScene& scene : DemoExtraScenes) {
+        const QString path = JoinPath(ExtractDirectory(farm.ScenePath), scene.Name + QStringLiteral(".lws"));
+        if (!WriteFile(path, SceneLines(scene.Name, scene.FirstFrame, scene.LastFrame), error))
+            return false;
+    }
     TOptions options;
     LoadMasterOptions(farm, options);
     if (options.Save())

@@ -14,6 +14,16 @@ inline constexpr int DemoNodeCount = 4;
 inline constexpr int DemoMasterIntervalMs = 500;
 inline const QString DemoNodeNumbers = QStringLiteral("1 2 3 4");
 
+// Scenes beside demo.lws that the window demo queues too, so the queue has something to show.
+struct TDemoScene
+{
+    QString Name;
+    int FirstFrame;
+    int LastFrame;
+};
+inline const TDemoScene DemoExtraScenes[]
+    = { { QStringLiteral("city_flyby"), 1, 120 }, { QStringLiteral("logo_spin"), 10, 70 } };
+
 struct TDemoFarm
 {
     QString Root;

@@ -3,6 +3,9 @@
 // Remote would, shows the progress, checks every frame file and brings the farm down again.
 //
 //   kestrion-demo [--keep] <kestriond> <kestrion-node>
+//   kestrion-demo --window [--screenshots DIR] [--keep] <kestrion> <kestrion-node>
+//
+// With --window the Master is the desktop program and the farm runs until its window closes.
 //
 // The exit code is 0 only when every frame was rendered, verified and found, and the farm ended
 // cleanly.
@@ -10,6 +13,7 @@
 #include "demo_shutdown.h"
 #include "demo_status.h"
 #include "demo_watch.h"
+#include "demo_window.h"
 #include "options/options.h"
 #include "support/paths.h"
 #include "support/termination_signal.h"
@@ -29,6 +33,8 @@ const QString DefaultNodeOptions = QStringLiteral("--frame-time 400");
 struct TDemoArguments
 {
     bool Keep = false;
+    bool Window = false;
+    QString Screenshots;
     QString MasterProgram;
     QString NodeProgram;
 };
@@ -48,9 +54,14 @@ bool IsProgram(const QString& path)
 bool ParseArguments(const QStringList& words, TDemoArguments& arguments)
 {
     QStringList programs;
-    for (const QString& word : words) {
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
         if (word == QStringLiteral("--keep"))
             arguments.Keep = true;
+        else if (word == QStringLiteral("--window"))
+            arguments.Window = true;
+        else if (word == QStringLiteral("--screenshots") && i + 1 < words.size())
+            arguments.Screenshots = QFileInfo(words[++i]).absoluteFilePath();
         else if (word.startsWith(u'-'))
             return false;
         else
@@ -215,7 +226,9 @@ int main(int argc, char** argv)
 
     TDemoArguments arguments;
     if (!ParseArguments(app.arguments().mid(1), arguments)) {
-        std::fputs("usage: kestrion-demo [--keep] <kestriond> <kestrion-node>\n", stderr);
+        std::fputs("usage: kestrion-demo [--keep] <kestriond> <kestrion-node>\n"
+                   "       kestrion-demo --window [--screenshots DIR] [--keep] <kestrion> <kestrion-node>\n",
+            stderr);
         return 2;
     }
     for (const QString& program : { arguments.MasterProgram, arguments.NodeProgram })
@@ -234,5 +247,8 @@ int main(int argc, char** argv)
     Print(QStringLiteral("Demo farm: %1%2")
               .arg(directory.path(),
                   arguments.Keep ? QString() : QStringLiteral(" (removed at the end; --keep keeps it)")));
-    return RunDemo(DemoFarmPaths(directory.path(), arguments.NodeProgram), arguments, directory);
+    const TDemoFarm farm = DemoFarmPaths(directory.path(), arguments.NodeProgram);
+    if (arguments.Window)
+        return RunWindowDemo(farm, arguments.MasterProgram, NodeOptions(), arguments.Screenshots);
+    return RunDemo(farm, arguments, directory);
 }

@@ -20,6 +20,11 @@ void TDemoRemote::AddScene(const QString& scenePath)
     SendCommand(FOutbox, command, FOptions);
 }
 
+void TDemoRemote::Rescan()
+{
+    SendCommand(FOutbox, MakeCommand(ComputersRescan, FOptions), FOptions);
+}
+
 bool TDemoRemote::Flush()
 {
     if (FOutbox.Pending() > 0)

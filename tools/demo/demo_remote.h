@@ -13,6 +13,8 @@ public:
 
     // Queues "ScenesAdd" for the scene with the Remote's initial options and tries to write it.
     void AddScene(const QString& scenePath);
+    // Queues "ComputersRescan", so the Master finds nodes started outside it.
+    void Rescan();
     // Writes what still waits when the command file is free; true once nothing waits.
     bool Flush();
     const QString& LastError() const { return FOutbox.LastError; }
