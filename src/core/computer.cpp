@@ -2,7 +2,9 @@
 
 #include "core/node_channel.h"
 #include "core/scene.h"
+#include "core/scene_list.h"
 #include "core/screamer.h"
+#include "support/number_list.h"
 #include "support/paths.h"
 #include "support/processes.h"
 #include "support/record_text.h"
@@ -179,6 +181,17 @@ int TComputerList::CountOnSceneByName(const QString& name, const TScene& scene) 
         std::count_if(FItems.begin(), FItems.end(), [&](const std::unique_ptr<TComputer>& computer) {
             return computer->Name == name && computer->SceneString == scene.Filename;
         }));
+}
+
+QString TComputerList::HeldFrames(const TScene& scene) const
+{
+    QString held;
+    for (const auto& node : FItems) {
+        const int state = node->StateCode();
+        if (state >= 2 && state <= 5 && !node->Frames.isEmpty() && node->SceneString == scene.Filename)
+            held = AddNewNumbers(held, PieceFrames(node->Frames));
+    }
+    return held;
 }
 
 void TComputerList::WriteRecords(QStringList& lines, int firstHeader) const

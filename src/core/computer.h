@@ -76,6 +76,9 @@ public:
 
     int CountOnScene(const TScene& scene) const;
     int CountOnSceneByName(const QString& name, const TScene& scene) const;
+    // The frames of the scene's pieces that nodes hold right now: taken, not yet booked or
+    // handed back, so not on disk yet.
+    QString HeldFrames(const TScene& scene) const;
 
     // Records with header lines "[Computer" n "]", n counting from `firstHeader`.
     void WriteRecords(QStringList& lines, int firstHeader) const;

@@ -1,0 +1,54 @@
+#pragma once
+// The user's commands on the queue, the computer list and the event messages, as the menus and
+// grids give them. On the Master they change the farm; on a Remote they go to the Master as
+// remote commands and are only logged here.
+//
+// Scenes are passed by ID and taken from the marked rows before any question: ticks and the
+// commands of other Remotes run on while a question is open, so each ID is looked up again
+// after asking and a scene that has gone meanwhile is skipped, never mistaken for the scene
+// that took its row. Each command returns false when it did nothing.
+
+#include <QList>
+#include <QString>
+
+class TFarm;
+class TSceneList;
+
+inline const QString SceneEventVerify = QStringLiteral("Scenes Verify");
+inline const QString SceneEventListOpen = QStringLiteral("Scenes List Open");
+inline const QString SceneEventListSave = QStringLiteral("Scenes List Save");
+inline const QString SceneEventFrameManager = QStringLiteral("Scenes Frame Manager");
+inline const QString EventMessageEvent = QStringLiteral("Event Message");
+
+inline const QString RemoveScenesQuestion
+    = QStringLiteral("Are you sure you want to remove the selected scenes?");
+inline const QString ResetScenesQuestion
+    = QStringLiteral("Are you sure you want to reset the selected scenes?");
+inline const QString AllScenesCompleteText = QStringLiteral("All selected scenes are rendered correctly");
+inline const QString EventMessageCaption = QStringLiteral("Enter message...");
+inline const QString SceneListReadError = QStringLiteral("I could not read the scene-list:\n%1");
+
+// The IDs of the scenes at list indexes top..bottom, clipped to the list; none when top < 0.
+QList<int> SceneIdsOfRows(const TSceneList& scenes, int top, int bottom);
+
+bool RemoveScenes(TFarm& farm, const QList<int>& ids);
+bool DuplicateScenes(TFarm& farm, const QList<int>& ids);
+// The Master resets without asking; a Remote asks first.
+bool ResetScenes(TFarm& farm, const QList<int>& ids);
+// Checks the rendered frames on disk. The Master offers to queue missing frames again (never
+// those a node is rendering right now); a Remote only shows them, the Master owns the queue.
+bool VerifyScenes(TFarm& farm, const QList<int>& ids);
+// A dragged row, as list indexes; the sort by priority has the last word.
+bool MoveSceneRow(TFarm& farm, int from, int to);
+
+// Master only: appends the scenes of a list file. A scene whose ID another scene holds gets a
+// new one, and one whose private copy is missing or shared gets its own: two scenes must never
+// answer to the same ID or render from the same copy.
+bool OpenSceneList(TFarm& farm, const QString& path);
+bool SaveSceneListAs(TFarm& farm, const QString& path);
+
+// Remote only: a line of text for the people at the Master.
+bool SendEventMessage(TFarm& farm);
+
+// Master only: a dragged row of the computer grid, as list indexes.
+bool MoveComputer(TFarm& farm, int from, int to);
