@@ -1,7 +1,10 @@
+// kestrion: the desktop program. "kestrion [R [OPTIONS]]": R runs this installation as a Remote;
+// OPTIONS (honoured only after a first argument) names the options file without ".ini".
 #include "core/command_line.h"
 #include "options/options.h"
 #include "support/termination_signal.h"
 #include "ui/main_window.h"
+#include "ui/screenshots.h"
 
 #include <QApplication>
 
@@ -13,16 +16,23 @@ int main(int argc, char** argv)
     const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
     TOptions options(commandLine.OptionsName);
     options.Load();
+    // Written back on closing, so the change lasts.
     if (commandLine.Remote)
         options.Master = false;
 
-    TFormKestrion window(options.Master);
+    TClock clock;
+    TFormKestrion window(options, clock);
+    const QString screenshots = qEnvironmentVariable("KESTRION_SCREENSHOTS");
+    if (!screenshots.isEmpty()) {
+        window.SplashOnFirstShow = false;
+        TakeScreenshotsLater(window, screenshots);
+    }
     TTerminationSignal termination;
-    QObject::connect(&termination, &TTerminationSignal::Received, &window, &QWidget::close);
+    QObject::connect(&termination, &TTerminationSignal::Received, &window, [&window] {
+        window.ForceClose = true;
+        window.close();
+    });
     window.show();
-    const int result = QApplication::exec();
-    if (!options.Save())
-        qWarning("Kestrion: the options file %s could not be written.",
-            qPrintable(OptionsFilePath(options.FileName())));
-    return result;
+    QApplication::exec();
+    return window.WriteFailed ? 1 : 0;
 }

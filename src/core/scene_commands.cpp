@@ -121,6 +121,31 @@ QList<int> SceneIdsOfRows(const TSceneList& scenes, int top, int bottom)
     return ids;
 }
 
+bool AddScenes(TFarm& farm, const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return false;
+    TScene initial(farm.Options.ContentDirectory);
+    qsizetype index = 0;
+    ReadRecord(initial, farm.Options.SceneDefault, index);
+    initial.Filename = QStringLiteral("Initial options");
+    if (!farm.IsMaster()) {
+        QStringList lines { QString::number(paths.size()) };
+        lines << paths;
+        WriteRecord(initial, lines);
+        farm.Send(ScenesAdd, lines);
+        farm.UserEvent(SceneEventSend, QStringLiteral("Scene files sent to master for rendering"));
+        farm.RemoteUpdateSoon();
+        return true;
+    }
+    for (const QString& path : paths) {
+        farm.UserEvent(SceneEventAdd, path);
+        AddSceneFromFile(farm, path, initial.Settings, farm.Options.ScreamerName);
+    }
+    farm.ScenesChanged();
+    return true;
+}
+
 bool RemoveScenes(TFarm& farm, const QList<int>& ids)
 {
     if (!MayAct(farm, ids) || !farm.People.Ask(RemoveScenesQuestion, true))

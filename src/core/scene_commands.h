@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class TFarm;
 class TSceneList;
@@ -31,6 +32,9 @@ inline const QString SceneListReadError = QStringLiteral("I could not read the s
 // The IDs of the scenes at list indexes top..bottom, clipped to the list; none when top < 0.
 QList<int> SceneIdsOfRows(const TSceneList& scenes, int top, int bottom);
 
+// Scene files with the initial options (the options' default scene record; until the scene edit
+// dialog lets people change them first). The Master adds them; a Remote sends them.
+bool AddScenes(TFarm& farm, const QStringList& paths);
 bool RemoveScenes(TFarm& farm, const QList<int>& ids);
 bool DuplicateScenes(TFarm& farm, const QList<int>& ids);
 // The Master resets without asking; a Remote asks first.

@@ -1,13 +1,357 @@
 #include "ui/main_window.h"
 
+#include "options/options.h"
+#include "support/date_time.h"
+#include "ui/farm_grid.h"
+#include "ui/grid_models.h"
+#include "ui/info_window.h"
+#include "ui/look.h"
+#include "ui/splash.h"
+#include "ui/tray.h"
+#include "ui/window_people.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
 namespace {
+
 const QString CaptionMaster = QStringLiteral("Kestrion Master");
 const QString CaptionRemote = QStringLiteral("Quenvary");
+const QString AnotherInstanceText
+    = QStringLiteral("There's already another Kestrion running. Close this one?");
+const QString ShutDownText
+    = QStringLiteral("This program is written to run permanently. Shut down anyway?\n"
+                     "Don't leave if you want DorezoDizaz or automatic crash detection "
+                     "to be active.");
+
+QString ShortTime(TDateTime moment)
+{
+    return DateTimeToQt(moment).time().toString(u"hh:mm:ss");
 }
 
-TFormKestrion::TFormKestrion(bool master, QWidget* parent)
+} // namespace
+
+TFormKestrion::TFormKestrion(TOptions& options, const TClock& clock, QWidget* parent)
     : QMainWindow(parent)
+    , FOptions(options)
+    , FPeople(std::make_unique<TWindowPeople>())
+    , FController(std::make_unique<TController>(options, *FPeople, clock))
 {
+    setWindowIcon(QIcon(QStringLiteral(":/kestrion.png")));
+    FMenus = std::make_unique<TMainMenus>(*menuBar(), *this);
+    CreateTitlePanel();
+    CreateGrids();
+    CreateStatusBar();
+    FInfo = new TFormInfo(this);
+    FSplash = new TFormSplash(this);
+    FTray = new TTrayIcon(this);
+    ConnectMenus();
+    ConnectPeople();
+    setMinimumSize(450, 300);
+    resize(608, 446);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    ShowView(TView::Scenes);
+    ApplyMode();
+}
+
+TFormKestrion::~TFormKestrion()
+{
+    // The grids' models read the farm: take them down before the controller goes.
+    delete FGridScenes;
+    delete FGridComputers;
+    delete FGridEvents;
+    FController->Farm().Events.Added = nullptr;
+    FController->Farm().Events.Changed = nullptr;
+}
+
+void TFormKestrion::CreateTitlePanel()
+{
+    FTitlePanel = new TPanel;
+    FTitlePanel->setFixedHeight(28);
+    auto* layout = new QHBoxLayout(FTitlePanel);
+    layout->setContentsMargins(2, 0, 4, 0);
+    layout->setSpacing(0);
+    const std::array<QString, 3> captions { QStringLiteral("&Scenes"), QStringLiteral("&Computers"),
+        QStringLiteral("&Events") };
+    for (size_t i = 0; i < captions.size(); ++i) {
+        auto* button = new QPushButton(captions[i]);
+        button->setFlat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setCheckable(true);
+        layout->addWidget(button);
+        FViewButtons[i] = button;
+        connect(button, &QPushButton::clicked, this, [this, i] { ShowView(static_cast<TView>(i)); });
+    }
+    layout->addStretch();
+    FTitleCaption = new QLabel;
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(24);
+    font.setBold(true);
+    FTitleCaption->setFont(font);
+    FTitleCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addWidget(FTitleCaption);
+}
+
+void TFormKestrion::CreateGrids()
+{
+    TFarm& farm = Farm();
+    FSceneModel = new TSceneGridModel(farm);
+    FComputerModel = new TComputerGridModel(farm);
+    FEventModel = new TEventGridModel(farm);
+    FGridScenes = new TFarmGrid(TGridKind::Scenes, FSceneModel);
+    FGridComputers = new TFarmGrid(TGridKind::Computers, FComputerModel);
+    FGridEvents = new TFarmGrid(TGridKind::Events, FEventModel);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(FTitlePanel);
+    for (TFarmGrid* grid : { FGridScenes, FGridComputers, FGridEvents }) {
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        layout->addWidget(grid);
+    }
+    setCentralWidget(central);
+
+    connect(FGridScenes, &TFarmGrid::RowMoved, this, &TFormKestrion::SceneRowMoved);
+    connect(FGridComputers, &TFarmGrid::RowMoved, this, &TFormKestrion::ComputerRowMoved);
+    connect(FGridScenes, &TFarmGrid::RowHovered, this, &TFormKestrion::SceneHovered);
+    connect(FGridComputers, &TFarmGrid::RowHovered, this, &TFormKestrion::ComputerHovered);
+    // Editing opens with the scene edit dialog; until then a double click does nothing.
+    connect(FGridComputers, &TFarmGrid::RowDoubleClicked, this, [this] { ComputersKillClick(); });
+    const auto popup = [this](TFarmGrid* grid, QMenu* menu) {
+        connect(grid, &QWidget::customContextMenuRequested, this,
+            [grid, menu](const QPoint& point) { menu->popup(grid->viewport()->mapToGlobal(point)); });
+    };
+    popup(FGridScenes, FMenus->PopupScenes);
+    popup(FGridComputers, FMenus->PopupComputers);
+    popup(FGridEvents, FMenus->PopupEvents);
+}
+
+void TFormKestrion::CreateStatusBar()
+{
+    const std::array<int, 4> widths { 150, 150, 47, 50 };
+    const std::array<QString, 4> texts { QStringLiteral("Time"), QStringLiteral("Mode"),
+        QStringLiteral("TCP/IP"), QString() };
+    for (size_t i = 0; i < widths.size(); ++i) {
+        auto* panel = new QLabel(texts[i]);
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameShape(QFrame::StyledPanel);
+        statusBar()->addWidget(panel);
+        FStatusPanels[i] = panel;
+    }
+    statusBar()->setSizeGripEnabled(true);
+}
+
+void TFormKestrion::ConnectPeople()
+{
+    FPeople->RefreshRequested = [this](TView view) { RequestRefresh(view); };
+    FPeople->StatusRequested = [this](int panel, const QString& text) {
+        if (panel >= 0 && panel < static_cast<int>(FStatusPanels.size()))
+            FStatusPanels[static_cast<size_t>(panel)]->setText(text);
+    };
+    TEventLog& events = Farm().Events;
+    events.Added = [this](const TEvent&) { RequestRefresh(TView::Events); };
+    events.Changed = [this] { RequestRefresh(TView::Events); };
+    connect(FInfo, &TFormInfo::Closed, this, [this] {
+        FOptions.InfoVisible = false;
+        ApplyMode();
+    });
+    connect(FTray, &TTrayIcon::AddScene, this, &TFormKestrion::ScenesAddClick);
+    connect(FTray, &TTrayIcon::Maximize, this, &TFormKestrion::Maximize);
+    connect(FTray, &TTrayIcon::CloseRequested, this, &QWidget::close);
+    connect(FTray, &TTrayIcon::StartScreamer, this, &TFormKestrion::ComputersStartClick);
+}
+
+QString TFormKestrion::StatusText(int panel) const
+{
+    return FStatusPanels.at(static_cast<size_t>(panel))->text();
+}
+
+QString TFormKestrion::TitleText() const
+{
+    return FTitleCaption->text();
+}
+
+void TFormKestrion::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!FirstShow)
+        return;
+    FirstShow = false;
+    // After the window is on the screen: the splash and the question need it there.
+    QTimer::singleShot(0, this, &TFormKestrion::FirstShowSteps);
+}
+
+void TFormKestrion::FirstShowSteps()
+{
+    RefreshViews();
+    if (SplashOnFirstShow)
+        FSplash->ShowSplash();
+    // Asked before any timer runs: a second copy must not take acks or commands from its
+    // stale queue, nor store that queue over the first copy's when it closes.
+    if (!FLock.TryLock() && FPeople->Ask(AnotherInstanceText, true)) {
+        ForceClose = true;
+        close();
+        return;
+    }
+    FController->Start();
+    FStarted = true;
+    ApplyMode();
+    RequestRefresh(TView::Scenes);
+    RequestRefresh(TView::Computers);
+}
+
+void TFormKestrion::closeEvent(QCloseEvent* event)
+{
+    if (!ForceClose && !FPeople->Ask(ShutDownText, true)) {
+        event->ignore();
+        return;
+    }
+    FTray->Hide();
+    FInfo->hide();
+    // A copy that closes before its farm started has nothing of its own to store.
+    if (FStarted && !FController->Close())
+        WriteFailed = true;
+    FStarted = false;
+    event->accept();
+}
+
+void TFormKestrion::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    for (TFarmGrid* grid : { FGridScenes, FGridComputers, FGridEvents })
+        grid->FitColumns();
+}
+
+void TFormKestrion::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && FOptions.LookTray
+        && TTrayIcon::Available()) {
+        FTray->Show();
+        QTimer::singleShot(0, this, &QWidget::hide);
+    }
+}
+
+void TFormKestrion::Maximize()
+{
+    FTray->Hide();
+    show();
+    setWindowState(Qt::WindowNoState);
+    setWindowState(Qt::WindowMaximized);
+    raise();
+    activateWindow();
+}
+
+void TFormKestrion::ShowView(TView view)
+{
+    FView = view;
+    FGridScenes->setVisible(view == TView::Scenes);
+    FGridComputers->setVisible(view == TView::Computers);
+    FGridEvents->setVisible(view == TView::Events);
+    for (size_t i = 0; i < FViewButtons.size(); ++i)
+        FViewButtons[i]->setChecked(static_cast<size_t>(view) == i);
+    FInfo->SelectView(static_cast<int>(view) + 1);
+    for (TFarmGrid* grid : { FGridScenes, FGridComputers, FGridEvents })
+        grid->FitColumns();
+}
+
+void TFormKestrion::ApplyMode()
+{
+    const bool master = Farm().IsMaster();
+    FMenus->ApplyMode(master, FOptions.InfoVisible);
     setWindowTitle(master ? CaptionMaster : CaptionRemote);
-    resize(800, 500);
+    if (master)
+        FStatusPanels[1]->setText(QStringLiteral("Master"));
+    else {
+        FStatusPanels[0]->setText(QStringLiteral("Last Update ") + ShortTime(Farm().Now()));
+        // The idle counter comes with the housekeeping timer; until then nothing is idle-counted.
+        FStatusPanels[1]->setText(QStringLiteral("Idle Time 0"));
+    }
+    if (FStarted)
+        FController->ApplyMode();
+    ApplyColours();
+    FInfo->setVisible(FOptions.InfoVisible);
+}
+
+void TFormKestrion::ApplyColours()
+{
+    SetLookColor(ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB));
+    ApplyLook(this);
+    for (TFarmGrid* grid : { FGridScenes, FGridComputers, FGridEvents })
+        grid->ApplyColours();
+    QPalette palette = FTitleCaption->palette();
+    palette.setColor(QPalette::WindowText, LookHalf());
+    FTitleCaption->setPalette(palette);
+    for (QPushButton* button : FViewButtons)
+        button->setPalette(palette);
+    FTitleCaption->setText(FOptions.ScreamerName + QStringLiteral(" "));
+    if (FInfo->isVisible())
+        ApplyLook(FInfo);
+    update();
+}
+
+void TFormKestrion::RequestRefresh(TView view)
+{
+    FDirtyScenes |= view == TView::Scenes;
+    FDirtyComputers |= view == TView::Computers;
+    FDirtyEvents |= view == TView::Events;
+    if (FRefreshPending)
+        return;
+    // A tick that takes in a thousand acks asks a thousand times; the grid is drawn once.
+    FRefreshPending = true;
+    QTimer::singleShot(0, this, &TFormKestrion::RefreshViews);
+}
+
+void TFormKestrion::RefreshViews()
+{
+    FRefreshPending = false;
+    if (FDirtyScenes)
+        FSceneModel->Reload();
+    if (FDirtyComputers) {
+        FComputerModel->Reload();
+        RefreshStartEntries();
+    }
+    if (FDirtyEvents) {
+        FEventModel->Reload();
+        FGridEvents->scrollToBottom();
+    }
+    if (FDirtyScenes || FDirtyComputers)
+        ShowSummary();
+    FDirtyScenes = FDirtyComputers = FDirtyEvents = false;
+}
+
+void TFormKestrion::ShowSummary()
+{
+    FInfo->ShowSummary(Farm(), 0, 0);
+}
+
+void TFormKestrion::RefreshStartEntries()
+{
+    const TStartMenus menus = FController->StartMenus();
+    FMenus->SetStartEntries(menus);
+    FTray->SetStartEntry(menus.TrayCaption, menus.TrayEnabled, menus.TrayTag);
+}
+
+void TFormKestrion::SceneHovered(int index)
+{
+    const TSceneList& scenes = Farm().Scenes;
+    if (index >= 0 && index < scenes.Count())
+        FInfo->ShowScene(scenes.Item(index), FOptions.ContentDirectory);
+}
+
+void TFormKestrion::ComputerHovered(int index)
+{
+    TFarm& farm = Farm();
+    if (index >= 0 && index < farm.Computers.Count()) {
+        const TComputer& computer = farm.Computers.Item(index);
+        FInfo->ShowComputer(computer, computer.CrashWatchNote(farm.Screamers));
+    }
 }

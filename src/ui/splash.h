@@ -30,7 +30,7 @@ public:
     // Shows it without waiting, as at start-up; it still closes itself.
     void ShowModeless();
 
-    const QTimer& CloseTimer() const { return FTimer; }
+    QTimer& CloseTimer() { return FTimer; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -232,3 +232,24 @@ TEST(SceneCommands, VerifyLeavesFramesInRenderAlone)
 }
 
 } // namespace
+
+// A file that is no usable scene is logged and skipped; a Remote sends the files with the
+// initial options for the Master to add.
+TEST(SceneCommands, AddTakesTheFilesThatReadAsScenes)
+{
+    TCommandFarm master(true);
+    const QString broken = master.Dir.filePath(QStringLiteral("broken.lws"));
+    QFile::copy(QStringLiteral(KESTRION_TEST_DATA "/scenes/step0.lws"), broken);
+    EXPECT_TRUE(AddScenes(master.Farm, { master.Scene, broken }));
+    EXPECT_EQ(master.Names(), QStringList { master.Scene });
+    EXPECT_EQ(master.Farm.Scenes.Item(0).Comment, QStringLiteral("Here"));
+    EXPECT_EQ(master.LastEvent().Type, SceneEventAdd);
+
+    TCommandFarm remote(false);
+    EXPECT_TRUE(AddScenes(remote.Farm, { remote.Scene }));
+    const TCommand sent = remote.Sent();
+    EXPECT_EQ(sent.Command, ScenesAdd);
+    EXPECT_EQ(sent.Arguments.mid(0, 2), (QStringList { QStringLiteral("1"), remote.Scene }));
+    EXPECT_EQ(remote.Farm.Scenes.Count(), 0);
+    EXPECT_EQ(remote.LastEvent().Type, SceneEventSend);
+}

@@ -23,7 +23,8 @@ TEST(Help, TopicsLeadToPagesHoldingThem)
         const QUrl url(HelpFile(topic));
         ASSERT_TRUE(url.isLocalFile()) << qPrintable(topic);
         EXPECT_EQ(url.fragment(), topic);
-        EXPECT_TRUE(PageText(url).contains(QStringLiteral("id=\"%1\"").arg(topic))) << qPrintable(url.toString());
+        EXPECT_TRUE(PageText(url).contains(QStringLiteral("id=\"%1\"").arg(topic)))
+            << qPrintable(url.toString());
     }
 
     const QUrl contents(HelpFile());

@@ -1,25 +1,184 @@
+#include "core/node_channel.h"
+#include "options/options.h"
+#include "support/instance_lock.h"
+#include "support/text_file.h"
+#include "ui/farm_grid.h"
 #include "ui/main_window.h"
+#include "ui/question_box.h"
+#include "ui/window_people.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
-TEST(MainWindow, CaptionFollowsTheMode)
-{
-    TFormKestrion master(true);
-    master.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&master));
-    EXPECT_EQ(master.windowTitle(), QStringLiteral("Kestrion Master"));
-    EXPECT_TRUE(master.close());
+namespace {
 
-    TFormKestrion remote(false);
-    EXPECT_EQ(remote.windowTitle(), QStringLiteral("Quenvary"));
+// A window on a scratch farm, its farm started as the first showing starts it.
+class MainWindowTest : public testing::Test
+{
+protected:
+    MainWindowTest()
+        : Options(Directory.filePath(QStringLiteral("Farm.ini")))
+    {
+        Options.Load();
+        Options.Master = true;
+        Options.ScreamerDirectory = Directory.path();
+        Options.ScreamerName = QStringLiteral("Falcon");
+        // The single-instance lock lives in the temporary directory: each test has its own.
+        qputenv("TMPDIR", Directory.path().toLocal8Bit());
+    }
+
+    TFormKestrion& Open()
+    {
+        Window = std::make_unique<TFormKestrion>(Options, Clock);
+        Window->SplashOnFirstShow = false;
+        Window->show();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return Window->Started(); }, 5000));
+        return *Window;
+    }
+
+    // Answers the question box once it opens: `during` runs first, as a tick would.
+    void AnswerNextQuestion(bool ok, std::function<void()> during = {})
+    {
+        TFormQuestion& box = Window->People().Question();
+        QTimer::singleShot(0, &box, [&box, ok, during] {
+            EXPECT_TRUE(QTest::qWaitFor([&box] { return box.isVisible(); }, 5000));
+            if (during)
+                during();
+            (ok ? box.ButtonOk : box.ButtonCancel)->click();
+        });
+    }
+
+    void AddNodes(std::initializer_list<int> numbers)
+    {
+        for (int number : numbers) {
+            auto node = std::make_unique<TComputer>();
+            node->Number = number;
+            node->StateString = QStringLiteral("Rendering");
+            Window->Farm().Computers.Add(std::move(node));
+        }
+        Window->RefreshViews();
+    }
+
+    QTemporaryDir Directory;
+    TOptions Options;
+    TManualClock Clock;
+    std::unique_ptr<TFormKestrion> Window;
+};
+
+TEST_F(MainWindowTest, ModeShowsItsMenusAndCaption)
+{
+    TFormKestrion& window = Open();
+    TMainMenus& menus = window.Menus();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Kestrion Master"));
+    EXPECT_EQ(window.StatusText(1), QStringLiteral("Master"));
+    EXPECT_EQ(window.TitleText(), QStringLiteral("Falcon "));
+    EXPECT_TRUE(menus.ProgramMaster->isChecked());
+    EXPECT_FALSE(menus.ProgramUpdate->isVisible());
+    EXPECT_TRUE(menus.ScenesOpenList->isVisible());
+    EXPECT_FALSE(menus.EventsMessage->isVisible());
+    EXPECT_TRUE(window.Controller().TimerMaster.isActive());
+
+    AnswerNextQuestion(true);
+    menus.ProgramRemote->trigger();
+    EXPECT_FALSE(Options.Master);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quenvary"));
+    EXPECT_TRUE(window.StatusText(0).startsWith(QStringLiteral("Last Update ")));
+    EXPECT_TRUE(menus.ProgramRemote->isChecked());
+    EXPECT_TRUE(menus.ProgramUpdate->isVisible());
+    EXPECT_FALSE(menus.ScenesOpenList->isVisible());
+    EXPECT_TRUE(menus.EventsMessage->isVisible());
+    EXPECT_FALSE(menus.ProgramRemotes->menuAction()->isVisible());
+    EXPECT_FALSE(window.Controller().TimerMaster.isActive());
+    EXPECT_TRUE(window.Controller().TimerRemote.isActive());
+
+    // Declining keeps the mode.
+    AnswerNextQuestion(false);
+    menus.ProgramMaster->trigger();
+    EXPECT_FALSE(Options.Master);
+
+    // The hidden commands are in no menu, yet their shortcuts work.
+    for (QAction* hidden : { menus.ProgramDebug, menus.ProgramSurprise })
+        for (QMenu* menu : window.menuBar()->findChildren<QMenu*>())
+            EXPECT_FALSE(menu->actions().contains(hidden));
+    AnswerNextQuestion(true);
+    QTest::keyClick(&window, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(Options.Debug);
 }
 
-namespace {
+TEST_F(MainWindowTest, ResizingSnapsToTheSmallestSize)
+{
+    TFormKestrion& window = Open();
+    window.resize(300, 200);
+    EXPECT_EQ(window.size(), QSize(450, 300));
+    window.resize(1000, 600);
+    window.ShowView(TView::Computers);
+    // The scene column takes what the fixed columns leave.
+    EXPECT_EQ(window.GridComputers().columnWidth(5), window.GridComputers().width() - 398);
+    EXPECT_FALSE(window.GridScenes().isVisible());
+}
+
+// Ticks run on while a question is open: the nodes are taken before asking, so a node that
+// goes meanwhile is skipped and its neighbour, now on its row, is not touched.
+TEST_F(MainWindowTest, KillAndCrashedActOnTheMarkedNodesEvenWhenATickRemovesOne)
+{
+    TFormKestrion& window = Open();
+    AddNodes({ 1, 2, 3 });
+    window.GridComputers().SelectRows(0, 1);
+    AnswerNextQuestion(true, [&] {
+        window.Farm().Computers.Delete(0);
+        window.RefreshViews();
+    });
+    window.Menus().ComputersKill->trigger();
+    ASSERT_EQ(window.Farm().Computers.Count(), 2);
+    EXPECT_EQ(window.Farm().Computers.FindByNumber(2)->StateString, QStringLiteral("Dying"));
+    EXPECT_EQ(window.Farm().Computers.FindByNumber(3)->StateString, QStringLiteral("Rendering"));
+
+    window.GridComputers().SelectRows(0, 0);
+    AnswerNextQuestion(true, [&] {
+        window.Farm().Computers.Delete(0);
+        window.RefreshViews();
+    });
+    window.Menus().ComputersCrashed->trigger();
+    ASSERT_NE(window.Farm().Computers.FindByNumber(3), nullptr);
+}
+
+// A second copy asks before its timers start; closing for that reason stores nothing and asks
+// nothing more.
+TEST_F(MainWindowTest, SecondCopyAsksBeforeItsFarmStarts)
+{
+    TInstanceLock first;
+    ASSERT_TRUE(first.TryLock());
+    Window = std::make_unique<TFormKestrion>(Options, Clock);
+    Window->SplashOnFirstShow = false;
+    bool timersWereOff = false;
+    Window->show();
+    AnswerNextQuestion(true, [&] { timersWereOff = !Window->Controller().TimerMaster.isActive(); });
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Window->isVisible(); }, 5000));
+    EXPECT_TRUE(timersWereOff);
+    EXPECT_FALSE(Window->Started());
+    EXPECT_FALSE(QFile::exists(Options.StateScenesFile()));
+    EXPECT_FALSE(QFile::exists(Options.FileName()));
+}
+
+TEST_F(MainWindowTest, ClosingAsksAndCancelKeepsTheFarmRunning)
+{
+    TFormKestrion& window = Open();
+    AnswerNextQuestion(false);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.Controller().TimerMaster.isActive());
+    AnswerNextQuestion(true);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.Controller().TimerMaster.isActive());
+    EXPECT_TRUE(QFile::exists(Options.StateScenesFile()));
+    EXPECT_TRUE(QFile::exists(Options.FileName()));
+}
 
 // True once the process has installed its own handler for the signal (its SigCgt mask says so).
 bool WaitUntilCatching(qint64 pid, int signalNumber)
@@ -40,9 +199,9 @@ bool WaitUntilCatching(qint64 pid, int signalNumber)
 
 } // namespace
 
-// The program as a user starts it: it opens its window, closes on SIGTERM, exits 0 and has
-// written its options file.
-TEST(MainWindow, ProgramOpensAndClosesCleanly)
+// The program as a user starts it: it opens its window, closes on SIGTERM without asking,
+// exits 0 and has written its options file with the mode of "R".
+TEST(MainWindowProgram, OpensAndClosesCleanly)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -50,10 +209,14 @@ TEST(MainWindow, ProgramOpensAndClosesCleanly)
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("TMPDIR"), dir.path());
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(KESTRION_APP_EXE), { QStringLiteral("R"), options });
     ASSERT_TRUE(program.waitForStarted(10000));
     ASSERT_TRUE(WaitUntilCatching(program.processId(), SIGTERM));
+    // Past the splash: the farm has started and written its lock.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return QFile::exists(dir.filePath(QStringLiteral("Kestrion.lock"))); }, 15000));
     program.terminate();
     ASSERT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);

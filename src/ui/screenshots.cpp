@@ -1,0 +1,50 @@
+#include "ui/screenshots.h"
+
+#include "ui/farm_grid.h"
+#include "ui/info_window.h"
+#include "ui/main_window.h"
+
+#include "options/options.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+
+namespace {
+
+// Long enough for the nodes to register and render part of the queue.
+constexpr int DelayMs = 14000;
+
+void Save(QWidget& widget, const QString& directory, const QString& name)
+{
+    QCoreApplication::processEvents();
+    widget.grab().save(QDir(directory).filePath(name));
+}
+
+void TakeScreenshots(TFormKestrion& window, const QString& directory)
+{
+    QDir().mkpath(directory);
+    window.resize(900, 420);
+    window.RefreshViews();
+    window.ShowView(TView::Scenes);
+    window.GridScenes().SelectRows(0, 0);
+    Save(window, directory, QStringLiteral("scenes.png"));
+    window.ShowView(TView::Computers);
+    Save(window, directory, QStringLiteral("computers.png"));
+    window.ShowView(TView::Events);
+    Save(window, directory, QStringLiteral("events.png"));
+    window.ShowView(TView::Scenes);
+    if (window.Farm().Scenes.Count() > 0)
+        window.Info().ShowScene(window.Farm().Scenes.Item(0), window.Farm().Options.ContentDirectory);
+    window.Info().show();
+    Save(window.Info(), directory, QStringLiteral("info.png"));
+    window.ForceClose = true;
+    window.close();
+}
+
+} // namespace
+
+void TakeScreenshotsLater(TFormKestrion& window, const QString& directory)
+{
+    QTimer::singleShot(DelayMs, &window, [&window, directory] { TakeScreenshots(window, directory); });
+}
