@@ -196,11 +196,13 @@ void TFormKestrion::FirstShowSteps()
         FSplash->ShowSplash();
     // Asked before any timer runs: a second copy must not take acks or commands from its
     // stale queue, nor store that queue over the first copy's when it closes.
-    if (!FLock.TryLock() && FPeople->Ask(AnotherInstanceText, true)) {
+    if (!ForceClose && !FLock.TryLock() && FPeople->Ask(AnotherInstanceText, true)) {
         ForceClose = true;
         close();
-        return;
     }
+    // Closed meanwhile (by a signal or the user during the splash or the question).
+    if (FClosed)
+        return;
     FController->Start();
     FStarted = true;
     ApplyMode();
@@ -220,6 +222,7 @@ void TFormKestrion::closeEvent(QCloseEvent* event)
     if (FStarted && !FController->Close())
         WriteFailed = true;
     FStarted = false;
+    FClosed = true;
     event->accept();
 }
 

@@ -114,6 +114,7 @@ private:
     std::unique_ptr<TMainMenus> FMenus;
     TInstanceLock FLock;
     bool FStarted = false;
+    bool FClosed = false;
     TView FView = TView::Scenes;
     bool FRefreshPending = false;
     bool FDirtyScenes = false;
