@@ -4,6 +4,7 @@
 // The scratch files go below DIRECTORY, by default a memory file system where there is one:
 // a job file is written safely (flushed to the disk), and on a disk that flush alone takes
 // milliseconds per node and drowns out the work of the tick itself.
+#include "bench_tools.h"
 #include "core/controller.h"
 #include "core/node_channel.h"
 #include "core/people.h"
@@ -26,33 +27,6 @@ namespace {
 // spread over many scenes and choosing one walks far down the queue.
 constexpr int ComputersPerScene = 2;
 constexpr int PercentagePerScene = 50;
-
-class TSilentPeople : public TPeople
-{
-public:
-    bool Ask(const QString&, bool) override { return true; }
-    bool AskWithCheck(const QString&, const QString&, bool, bool&) override { return true; }
-    bool AskText(const QString&, QString& text) override
-    {
-        text.clear();
-        return false;
-    }
-};
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double Milliseconds(const std::function<void()>& run)
-{
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 struct TFigures
 {

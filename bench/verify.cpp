@@ -91,6 +91,7 @@ int main(int argc, char** argv)
     std::printf("MissingFrames         %.1f ms\n", verify);
     std::printf("plain listing         %.1f ms (%lld files)\n", listing, static_cast<long long>(listed));
     std::printf("a stat per frame      %.1f ms (%d found)\n", oneByOne, found);
-    std::printf("ratio                 %.2f (MissingFrames / plain listing; target below 3)\n", listing > 0 ? verify / listing : 0.0);
+    std::printf("ratio                 %.2f (MissingFrames / plain listing; target below 3)\n",
+        listing > 0 ? verify / listing : 0.0);
     return 0;
 }

@@ -2,6 +2,7 @@
 // leaves processed (the repaint included), one full repaint, a Reload that adds a row, and a
 // burst of reloads as one busy dispatch tick would give, which must end in one paint only.
 // Usage: bench_views [smoke]
+#include "bench_tools.h"
 #include "core/farm.h"
 #include "core/people.h"
 #include "options/options.h"
@@ -18,33 +19,6 @@
 #include <vector>
 
 namespace {
-
-class TSilentPeople : public TPeople
-{
-public:
-    bool Ask(const QString&, bool) override { return true; }
-    bool AskWithCheck(const QString&, const QString&, bool, bool&) override { return true; }
-    bool AskText(const QString&, QString& text) override
-    {
-        text.clear();
-        return false;
-    }
-};
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double Milliseconds(const std::function<void()>& run)
-{
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 double MedianOf(int runs, const std::function<void()>& run)
 {

@@ -1,5 +1,6 @@
 #include "ui/directory_box.h"
 
+#include "ui/dialog_buttons.h"
 #include "ui/look.h"
 
 #include <QComboBox>
@@ -35,12 +36,7 @@ TFormDirectory::TFormDirectory(QWidget* parent)
     DirectoryListBox->setMinimumSize(320, 280);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
-    ButtonOk->setDefault(true);
-    connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    PlaceOkCancel(*this, *buttons, ButtonOk, ButtonCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelDirectory);

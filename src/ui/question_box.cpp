@@ -1,5 +1,6 @@
 #include "ui/question_box.h"
 
+#include "ui/dialog_buttons.h"
 #include "ui/look.h"
 
 #include <QCheckBox>
@@ -32,13 +33,7 @@ TFormQuestion::TFormQuestion(QWidget* parent)
     CheckBox->hide();
 
     auto* buttons = new QHBoxLayout(PanelBottom);
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
-    buttons->addStretch();
-    ButtonOk->setDefault(true);
-    connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    PlaceOkCancel(*this, *buttons, ButtonOk, ButtonCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 8, 0, 0);

@@ -1,5 +1,6 @@
 #include "ui/string_box.h"
 
+#include "ui/dialog_buttons.h"
 #include "ui/look.h"
 
 #include <QHBoxLayout>
@@ -21,13 +22,7 @@ TFormString::TFormString(QWidget* parent)
     top->addWidget(EditString);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ButtonOk);
-    buttons->addWidget(ButtonCancel);
-    buttons->addStretch();
-    ButtonOk->setDefault(true);
-    connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    PlaceOkCancel(*this, *buttons, ButtonOk, ButtonCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PanelTop);
