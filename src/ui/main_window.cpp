@@ -278,6 +278,8 @@ void TFormKestrion::ApplyMode()
         // The idle counter comes with the housekeeping timer; until then nothing is idle-counted.
         FStatusPanels[1]->setText(QStringLiteral("Idle Time 0"));
     }
+    // "TCP/IP" shows while the link is on; this program has no link yet.
+    FStatusPanels[2]->clear();
     if (FStarted)
         FController->ApplyMode();
     ApplyColours();
