@@ -185,6 +185,7 @@ int TComputerList::CountOnSceneByName(const QString& name, const TScene& scene) 
 
 QString TComputerList::HeldFrames(const TScene& scene) const
 {
+    // A node holds its piece from the moment it takes it until it is booked or handed back.
     QString held;
     for (const auto& node : FItems) {
         const int state = node->StateCode();

@@ -22,13 +22,6 @@ QString ComputerKey(const QString& name, const QString& sceneFile)
     return name + u'\n' + sceneFile;
 }
 
-// A node holds its piece from the moment it takes it until it is booked or handed back.
-bool HoldsPiece(const TComputer& node, const TScene& scene)
-{
-    const int state = node.StateCode();
-    return state >= 2 && state <= 5 && !node.Frames.isEmpty() && node.SceneString == scene.Filename;
-}
-
 } // namespace
 
 TDispatch::TDispatch(TFarm& farm, TDiscovery& discovery)
@@ -92,10 +85,7 @@ void TDispatch::VerifyFinishedScenes()
             continue;
         // Only nodes still holding a piece of the scene keep it from being verified; an idle node
         // that merely loaded it last does not.
-        QString held;
-        for (int n = 0; n < FFarm.Computers.Count(); ++n)
-            if (HoldsPiece(FFarm.Computers.Item(n), scene))
-                held = AddNewNumbers(held, PieceFrames(FFarm.Computers.Item(n).Frames));
+        const QString held = FFarm.Computers.HeldFrames(scene);
         if (!held.isEmpty() && !(FFarm.Options.MasterScenesVerify && FFarm.Scenes.AllFinished()))
             continue;
         const bool wasVerified = scene.Verified;
