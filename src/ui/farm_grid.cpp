@@ -168,6 +168,13 @@ void TFarmGrid::ApplyColours()
     viewport()->update();
 }
 
+// The grid's own size, once its layout has given it: the window's size comes before that.
+void TFarmGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
 void TFarmGrid::FitColumns()
 {
     const TColumnPlan plan = ColumnPlan(FKind);

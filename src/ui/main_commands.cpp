@@ -2,12 +2,14 @@
 #include "core/scene_commands.h"
 #include "options/options.h"
 #include "ui/farm_grid.h"
+#include "ui/grid_models.h"
 #include "ui/help.h"
 #include "ui/main_window.h"
 #include "ui/splash.h"
 #include "ui/window_people.h"
 
 #include <QFileDialog>
+#include <algorithm>
 
 namespace {
 
@@ -97,20 +99,49 @@ void TFormKestrion::ProgramSurpriseClick()
     // have yet; without the link the command does nothing, as it always did.
 }
 
-QList<int> TFormKestrion::MarkedSceneIds() const
+void TFormKestrion::RememberMarks()
 {
-    return SceneIdsOfRows(FController->Farm().Scenes, FGridScenes->TopRow(), FGridScenes->BottomRow());
-}
-
-QList<int> TFormKestrion::MarkedNodeNumbers() const
-{
-    QList<int> numbers;
-    const TComputerList& computers = FController->Farm().Computers;
+    const TFarm& farm = FController->Farm();
+    FMarkedScenes = SceneIdsOfRows(farm.Scenes, FGridScenes->TopRow(), FGridScenes->BottomRow());
+    FMarkedNodes.clear();
     const int top = FGridComputers->TopRow();
     for (int row = std::max(top, 0);
-         top >= 0 && row <= FGridComputers->BottomRow() && row < computers.Count(); ++row)
-        numbers << computers.Item(row).Number;
-    return numbers;
+         top >= 0 && row <= FGridComputers->BottomRow() && row < farm.Computers.Count(); ++row)
+        FMarkedNodes << farm.Computers.Item(row).Number;
+}
+
+namespace {
+
+// Marks the rows the remembered scenes or nodes are on now; a block that is no longer whole
+// is not marked at all, so no command acts on a row the user did not mark.
+void MarkRows(TFarmGrid& grid, QList<int> indexes)
+{
+    indexes.removeAll(-1);
+    std::sort(indexes.begin(), indexes.end());
+    if (indexes.isEmpty() || indexes.back() - indexes.front() + 1 != indexes.size())
+        grid.clearSelection();
+    else
+        grid.SelectRows(indexes.front(), indexes.back());
+}
+
+} // namespace
+
+void TFormKestrion::ReloadKeepingMarks()
+{
+    const TFarm& farm = FController->Farm();
+    QList<int> scenes;
+    for (int id : FMarkedScenes)
+        scenes << farm.Scenes.IndexOfID(id);
+    QList<int> nodes;
+    for (int number : FMarkedNodes)
+        for (int i = 0; i < farm.Computers.Count(); ++i)
+            if (farm.Computers.Item(i).Number == number)
+                nodes << i;
+    FSceneModel->Reload();
+    FComputerModel->Reload();
+    MarkRows(*FGridScenes, scenes);
+    MarkRows(*FGridComputers, nodes);
+    RememberMarks();
 }
 
 void TFormKestrion::ScenesAddClick()
@@ -122,22 +153,22 @@ void TFormKestrion::ScenesAddClick()
 
 void TFormKestrion::ScenesRemoveClick()
 {
-    RemoveScenes(Farm(), MarkedSceneIds());
+    RemoveScenes(Farm(), FMarkedScenes);
 }
 
 void TFormKestrion::ScenesDuplicateClick()
 {
-    DuplicateScenes(Farm(), MarkedSceneIds());
+    DuplicateScenes(Farm(), FMarkedScenes);
 }
 
 void TFormKestrion::ScenesVerifyClick()
 {
-    VerifyScenes(Farm(), MarkedSceneIds());
+    VerifyScenes(Farm(), FMarkedScenes);
 }
 
 void TFormKestrion::ScenesResetClick()
 {
-    ResetScenes(Farm(), MarkedSceneIds());
+    ResetScenes(Farm(), FMarkedScenes);
 }
 
 void TFormKestrion::ScenesSelectAllClick()
@@ -185,12 +216,12 @@ void TFormKestrion::ComputersRescanClick()
 
 void TFormKestrion::ComputersCrashedClick()
 {
-    FController->MarkCrashed(MarkedNodeNumbers());
+    FController->MarkCrashed(FMarkedNodes);
 }
 
 void TFormKestrion::ComputersKillClick()
 {
-    FController->Kill(MarkedNodeNumbers());
+    FController->Kill(FMarkedNodes);
 }
 
 void TFormKestrion::ComputersSelectClick()

@@ -62,7 +62,10 @@ TFormKestrion::TFormKestrion(TOptions& options, const TClock& clock, QWidget* pa
 
 TFormKestrion::~TFormKestrion()
 {
-    // The grids' models read the farm: take them down before the controller goes.
+    // The grids' models read the farm: take them down before the controller goes, and
+    // without their last selection changes reaching this half-destroyed window.
+    for (TFarmGrid* grid : { FGridScenes, FGridComputers })
+        grid->selectionModel()->disconnect(this);
     delete FGridScenes;
     delete FGridComputers;
     delete FGridEvents;
@@ -119,6 +122,9 @@ void TFormKestrion::CreateGrids()
     }
     setCentralWidget(central);
 
+    for (TFarmGrid* grid : { FGridScenes, FGridComputers })
+        connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormKestrion::RememberMarks);
     connect(FGridScenes, &TFarmGrid::RowMoved, this, &TFormKestrion::SceneRowMoved);
     connect(FGridComputers, &TFarmGrid::RowMoved, this, &TFormKestrion::ComputerRowMoved);
     connect(FGridScenes, &TFarmGrid::RowHovered, this, &TFormKestrion::SceneHovered);
@@ -226,11 +232,21 @@ void TFormKestrion::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TFormKestrion::resizeEvent(QResizeEvent* event)
+void TFormKestrion::ShowInfo(bool visible)
 {
-    QMainWindow::resizeEvent(event);
-    for (TFarmGrid* grid : { FGridScenes, FGridComputers, FGridEvents })
-        grid->FitColumns();
+    // Like the farm, the info window waits for the splash and the single-instance question.
+    if (!visible || !FStarted) {
+        FInfo->hide();
+        return;
+    }
+    if (FInfo->isVisible())
+        return;
+    // Beside the main window, as far as the screen has room, so it hides little of the grids.
+    const QRect screen = this->screen()->availableGeometry();
+    const QSize size = FInfo->frameGeometry().size();
+    const int x = std::min(frameGeometry().right() + 8, screen.right() - size.width());
+    FInfo->move(std::max(x, screen.left()), std::max(frameGeometry().top(), screen.top()));
+    FInfo->show();
 }
 
 void TFormKestrion::changeEvent(QEvent* event)
@@ -283,7 +299,7 @@ void TFormKestrion::ApplyMode()
     if (FStarted)
         FController->ApplyMode();
     ApplyColours();
-    FInfo->setVisible(FOptions.InfoVisible);
+    ShowInfo(FOptions.InfoVisible);
 }
 
 void TFormKestrion::ApplyColours()
@@ -318,12 +334,10 @@ void TFormKestrion::RequestRefresh(TView view)
 void TFormKestrion::RefreshViews()
 {
     FRefreshPending = false;
-    if (FDirtyScenes)
-        FSceneModel->Reload();
-    if (FDirtyComputers) {
-        FComputerModel->Reload();
+    if (FDirtyScenes || FDirtyComputers)
+        ReloadKeepingMarks();
+    if (FDirtyComputers)
         RefreshStartEntries();
-    }
     if (FDirtyEvents) {
         FEventModel->Reload();
         FGridEvents->scrollToBottom();

@@ -87,7 +87,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -99,10 +98,13 @@ private:
     void FirstShowSteps();
     void RequestRefresh(TView view);
     void ShowSummary();
+    void ShowInfo(bool visible);
     void RefreshStartEntries();
-    // The node numbers of the marked computer rows, taken before any question is asked.
-    QList<int> MarkedNodeNumbers() const;
-    QList<int> MarkedSceneIds() const;
+    // The scenes and nodes the user marked, by ID and number: taken when the rows are marked,
+    // so that ticks changing the lists (also while a question is open) never shift a command
+    // onto a neighbour's row. The marks follow their items when the grids are reloaded.
+    void RememberMarks();
+    void ReloadKeepingMarks();
     void SceneRowMoved(int from, int to);
     void ComputerRowMoved(int from, int to);
     void SceneHovered(int index);
@@ -115,6 +117,8 @@ private:
     TInstanceLock FLock;
     bool FStarted = false;
     bool FClosed = false;
+    QList<int> FMarkedScenes;
+    QList<int> FMarkedNodes;
     TView FView = TView::Scenes;
     bool FRefreshPending = false;
     bool FDirtyScenes = false;

@@ -63,6 +63,7 @@ protected:
             node->StateString = QStringLiteral("Rendering");
             Window->Farm().Computers.Add(std::move(node));
         }
+        Window->Farm().ComputersChanged();
         Window->RefreshViews();
     }
 
@@ -133,6 +134,7 @@ TEST_F(MainWindowTest, KillAndCrashedActOnTheMarkedNodesEvenWhenATickRemovesOne)
     window.GridComputers().SelectRows(0, 1);
     AnswerNextQuestion(true, [&] {
         window.Farm().Computers.Delete(0);
+        window.Farm().ComputersChanged();
         window.RefreshViews();
     });
     window.Menus().ComputersKill->trigger();
@@ -140,13 +142,27 @@ TEST_F(MainWindowTest, KillAndCrashedActOnTheMarkedNodesEvenWhenATickRemovesOne)
     EXPECT_EQ(window.Farm().Computers.FindByNumber(2)->StateString, QStringLiteral("Dying"));
     EXPECT_EQ(window.Farm().Computers.FindByNumber(3)->StateString, QStringLiteral("Rendering"));
 
-    window.GridComputers().SelectRows(0, 0);
+    // The mark stays on node 2 whose row it is; node 3 is not touched.
+    EXPECT_EQ(window.GridComputers().TopRow(), 0);
+    EXPECT_EQ(window.GridComputers().BottomRow(), 0);
     AnswerNextQuestion(true, [&] {
         window.Farm().Computers.Delete(0);
+        window.Farm().ComputersChanged();
         window.RefreshViews();
     });
     window.Menus().ComputersCrashed->trigger();
     ASSERT_NE(window.Farm().Computers.FindByNumber(3), nullptr);
+
+    // A tick that takes out the node above a marked one: the mark moves up with its node.
+    AddNodes({ 1 });
+    window.GridComputers().SelectRows(1, 1);
+    window.Farm().Computers.Delete(0);
+    window.Farm().ComputersChanged();
+    window.RefreshViews();
+    EXPECT_EQ(window.GridComputers().TopRow(), 0);
+    AnswerNextQuestion(true);
+    window.Menus().ComputersKill->trigger();
+    EXPECT_EQ(window.Farm().Computers.FindByNumber(3)->StateString, QStringLiteral("Dying"));
 }
 
 // A second copy asks before its timers start; closing for that reason stores nothing and asks
