@@ -241,11 +241,19 @@ void TFormKestrion::ShowInfo(bool visible)
     }
     if (FInfo->isVisible())
         return;
-    // Beside the main window, as far as the screen has room, so it hides little of the grids.
+    // Beside the main window (right, left, below, above) where the screen has room for it, so
+    // it hides none of the grids; otherwise where the desktop puts it.
     const QRect screen = this->screen()->availableGeometry();
+    const QRect main = frameGeometry();
     const QSize size = FInfo->frameGeometry().size();
-    const int x = std::min(frameGeometry().right() + 8, screen.right() - size.width());
-    FInfo->move(std::max(x, screen.left()), std::max(frameGeometry().top(), screen.top()));
+    for (const QPoint& place : { QPoint(main.right() + 8, main.top()),
+             QPoint(main.left() - 8 - size.width(), main.top()), QPoint(main.left(), main.bottom() + 8),
+             QPoint(main.left(), main.top() - 8 - size.height()) }) {
+        if (screen.contains(QRect(place, size))) {
+            FInfo->move(place);
+            break;
+        }
+    }
     FInfo->show();
 }
 
