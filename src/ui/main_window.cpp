@@ -246,9 +246,9 @@ void TFormKestrion::ShowInfo(bool visible)
     const QRect screen = this->screen()->availableGeometry();
     const QRect main = frameGeometry();
     const QSize size = FInfo->frameGeometry().size();
-    for (const QPoint& place : { QPoint(main.right() + 8, main.top()),
-             QPoint(main.left() - 8 - size.width(), main.top()), QPoint(main.left(), main.bottom() + 8),
-             QPoint(main.left(), main.top() - 8 - size.height()) }) {
+    for (const QPoint& place :
+        { QPoint(main.right() + 8, main.top()), QPoint(main.left() - 8 - size.width(), main.top()),
+            QPoint(main.left(), main.bottom() + 8), QPoint(main.left(), main.top() - 8 - size.height()) }) {
         if (screen.contains(QRect(place, size))) {
             FInfo->move(place);
             break;

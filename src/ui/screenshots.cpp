@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTabWidget>
 #include <QTimer>
 
 namespace {
@@ -36,6 +37,9 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
     window.ShowView(TView::Scenes);
     if (window.Farm().Scenes.Count() > 0)
         window.Info().ShowScene(window.Farm().Scenes.Item(0), window.Farm().Options.ContentDirectory);
+    // The page a user looks at most: what the scene renders and how.
+    window.Info().findChild<QTabWidget*>()->setCurrentIndex(TFormInfo::PageRender);
+    window.Info().resize(640, window.Info().height());
     window.Info().show();
     Save(window.Info(), directory, QStringLiteral("info.png"));
     window.ForceClose = true;
