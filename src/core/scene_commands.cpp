@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <functional>
 
 namespace {
 
@@ -109,6 +110,25 @@ void GiveOwnIdentity(TSceneList& scenes, const QSet<const TScene*>& before)
     }
 }
 
+// Logs `event` for each scene still in the queue and acts on it by its index now; the
+// after-change step once at the end. False when none was left.
+bool OnEachScene(
+    TFarm& farm, const QList<int>& ids, const QString& event, const std::function<void(int)>& act)
+{
+    bool acted = false;
+    for (const int id : ids) {
+        const int index = farm.Scenes.IndexOfID(id);
+        if (index < 0)
+            continue;
+        farm.UserEvent(event, farm.Scenes.Item(index).Filename);
+        act(index);
+        acted = true;
+    }
+    if (acted)
+        farm.ScenesChanged();
+    return acted;
+}
+
 } // namespace
 
 QList<int> SceneIdsOfRows(const TSceneList& scenes, int top, int bottom)
@@ -152,18 +172,9 @@ bool RemoveScenes(TFarm& farm, const QList<int>& ids)
         return false;
     if (!farm.IsMaster())
         return SendSceneCommand(farm, ScenesRemove, SceneEventRemove, ids);
-    bool removed = false;
-    for (auto id = ids.crbegin(); id != ids.crend(); ++id) {
-        const int index = farm.Scenes.IndexOfID(*id);
-        if (index < 0)
-            continue;
-        farm.UserEvent(SceneEventRemove, farm.Scenes.Item(index).Filename);
-        RemoveScene(farm, index);
-        removed = true;
-    }
-    if (removed)
-        farm.ScenesChanged();
-    return removed;
+    // From the bottom up, as the rows were marked.
+    QList<int> bottomUp(ids.crbegin(), ids.crend());
+    return OnEachScene(farm, bottomUp, SceneEventRemove, [&farm](int index) { RemoveScene(farm, index); });
 }
 
 bool DuplicateScenes(TFarm& farm, const QList<int>& ids)
@@ -172,18 +183,8 @@ bool DuplicateScenes(TFarm& farm, const QList<int>& ids)
         return false;
     if (!farm.IsMaster())
         return SendSceneCommand(farm, ScenesDuplicate, SceneEventDuplicate, ids);
-    bool duplicated = false;
-    for (const int id : ids) {
-        const int index = farm.Scenes.IndexOfID(id);
-        if (index < 0)
-            continue;
-        farm.UserEvent(SceneEventDuplicate, farm.Scenes.Item(index).Filename);
-        DuplicateScene(farm, index, farm.Options.ScreamerName);
-        duplicated = true;
-    }
-    if (duplicated)
-        farm.ScenesChanged();
-    return duplicated;
+    return OnEachScene(farm, ids, SceneEventDuplicate,
+        [&farm](int index) { DuplicateScene(farm, index, farm.Options.ScreamerName); });
 }
 
 bool ResetScenes(TFarm& farm, const QList<int>& ids)
@@ -193,18 +194,7 @@ bool ResetScenes(TFarm& farm, const QList<int>& ids)
     if (!farm.IsMaster())
         return farm.People.Ask(ResetScenesQuestion, true)
             && SendSceneCommand(farm, ScenesReset, SceneEventReset, ids);
-    bool reset = false;
-    for (const int id : ids) {
-        TScene* scene = farm.Scenes.FindByID(id);
-        if (!scene)
-            continue;
-        farm.UserEvent(SceneEventReset, scene->Filename);
-        scene->Reset();
-        reset = true;
-    }
-    if (reset)
-        farm.ScenesChanged();
-    return reset;
+    return OnEachScene(farm, ids, SceneEventReset, [&farm](int index) { farm.Scenes.Item(index).Reset(); });
 }
 
 bool VerifyScenes(TFarm& farm, const QList<int>& ids)
