@@ -114,7 +114,9 @@ int RunWindowDemo(const TDemoFarm& farm, const QString& windowProgram, const QSt
     // Any first argument but "R" keeps the options' mode; the second names the options file.
     window.start(windowProgram, { QStringLiteral("M"), farm.MasterOptionsName });
     if (!window.waitForStarted() || !WaitForStart(farm, window)) {
-        Print(QStringLiteral("kestrion-demo: the window did not start: %1").arg(window.errorString()));
+        Print(QStringLiteral("kestrion-demo: the window did not start (%1); scripts/demo --terminal runs the "
+                             "demo without windows.")
+                  .arg(window.errorString()));
         window.kill();
         return 1;
     }
