@@ -109,15 +109,18 @@ void TComputer::ReportLines(QStringList& lines) const
     lines.append(Name);
     lines.append(QStringLiteral("  ") + StateString);
     lines.append(QStringLiteral("  ") + ExtractName(SceneString));
-    if (RenderCount != 0) {
-        lines.append(QStringLiteral("  %1 (%2 frames)")
-                         .arg(DurationText((RenderStart - ScreamerStart) / RenderCount))
-                         .arg(RenderCount));
-    } else {
-        lines.append(QStringLiteral("  No frames rendered"));
-    }
+    lines.append(QStringLiteral("  ") + AverageTimeText());
     // An empty line rather than a bare CR, which mail servers refuse.
     lines.append(QString());
+}
+
+QString TComputer::AverageTimeText() const
+{
+    if (RenderCount < 1)
+        return QStringLiteral("No frames rendered");
+    return QStringLiteral("%1 (%2 frames)")
+        .arg(DurationText((RenderStart - ScreamerStart) / RenderCount))
+        .arg(RenderCount);
 }
 
 QString TComputer::CrashWatchNote(const TScreamerList& screamers) const

@@ -28,6 +28,9 @@ public:
     void ReadRecord(const QStringList& lines, qsizetype& index);
     // This node's part of the e-mail report.
     void ReportLines(QStringList& lines) const;
+    // The average time per frame since the node started, "hh:mm:ss (n frames)", or
+    // "No frames rendered" (also for a count below 1, which only a damaged file holds).
+    QString AverageTimeText() const;
     // Tells that a node started here can no longer be watched for crashes.
     QString CrashWatchNote(const TScreamerList& screamers) const;
 

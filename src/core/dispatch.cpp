@@ -33,8 +33,7 @@ void TDispatch::TimerMasterTimer()
 {
     FScenesChanged = false;
     FComputersChanged = false;
-    FFarm.People.SetStatus(
-        0, QStringLiteral("Time ") + DateTimeToQt(FFarm.Now()).time().toString(u"hh:mm:ss"));
+    FFarm.People.SetStatus(0, QStringLiteral("Time ") + ClockText(FFarm.Now()));
     // The TCP/IP listener's step comes with the link.
     PeriodicRescan();
     UpdateOwnOverviewEntry();

@@ -4,14 +4,12 @@
 #include "core/farm.h"
 #include "events/event_log.h"
 #include "options/options.h"
+#include "support/paths.h"
 #include "support/record_text.h"
 
-#include <QFileInfo>
 #include <QStringList>
 
 namespace {
-
-const QString NoneName = QStringLiteral("(none)");
 
 // Items each ending in " | ", the last separator cut off.
 QString JoinItems(const QString& items)
@@ -137,7 +135,7 @@ QString OutputNameText(const TScene& scene, TFrameKind kind, const QString& cont
 {
     const QString& prefix
         = kind == TFrameKind::RGB ? scene.Data.SaveRGBImagesPrefix : scene.Data.SaveAlphaImagesPrefix;
-    if (prefix == NoneName)
+    if (prefix == NoneText)
         return QString();
     return scene.FrameFileName(FirstFrameToRender(scene), kind, contentDirectory);
 }
@@ -150,10 +148,7 @@ QString MomentText(TDateTime moment)
 TSceneInfo SceneInfo(const TScene& scene, const QString& contentDirectory, int processors)
 {
     TSceneInfo info;
-    // The file name may carry either separator, whatever the platform the list came from.
-    QString name = scene.Filename;
-    name.replace(u'\\', u'/');
-    info.Caption = QStringLiteral("Scene info  |  ") + QFileInfo(name).fileName();
+    info.Caption = QStringLiteral("Scene info  |  ") + ExtractName(scene.Filename);
     info.KestrionFilename = scene.KestrionFilename;
     info.AddedAt = MomentText(scene.Statistics.TimeAdd);
     info.By = scene.Comment;
@@ -178,14 +173,7 @@ TComputerInfo ComputerInfo(const TComputer& computer, const QString& crashNote)
     info.RenderStart = MomentText(computer.RenderStart);
     info.ScreamerStart = MomentText(computer.ScreamerStart);
     info.LastRenderTime = DurationText(computer.LastRenderTime);
-    // A count below 1 can only come from a damaged computer file; nothing to divide by.
-    if (computer.RenderCount > 0) {
-        const TDateTime average = (computer.RenderStart - computer.ScreamerStart) / computer.RenderCount;
-        info.AverageTime
-            = QStringLiteral("%1 (%2 frames)").arg(DurationText(average)).arg(computer.RenderCount);
-    } else {
-        info.AverageTime = QStringLiteral("No frames rendered");
-    }
+    info.AverageTime = computer.AverageTimeText();
     info.Warning = crashNote;
     return info;
 }

@@ -4,7 +4,11 @@
 #include "core/people.h"
 #include "core/scene_record.h"
 #include "options/options.h"
-#include "support/date_time.h"
+
+QString LastUpdateText(TDateTime moment)
+{
+    return QStringLiteral("Last Update ") + ClockText(moment);
+}
 
 bool UpdateFromMaster(TFarm& farm)
 {
@@ -12,8 +16,7 @@ bool UpdateFromMaster(TFarm& farm)
     const TOptions& options = farm.Options;
     if (!options.TcpIpInUse()) {
         farm.People.Busy(true);
-        farm.People.SetStatus(
-            0, QStringLiteral("Last Update ") + DateTimeToQt(farm.Now()).time().toString(u"hh:mm:ss"));
+        farm.People.SetStatus(0, LastUpdateText(farm.Now()));
         farm.Scenes.Clear();
         read = LoadSceneList(farm.Scenes, options.StateScenesFile());
         farm.People.Refresh(TView::Scenes);

@@ -81,6 +81,11 @@ TDateTime NowDateTime()
     return DateTimeFromQt(QDateTime::currentDateTime());
 }
 
+QString ClockText(TDateTime moment)
+{
+    return DateTimeToQt(moment).time().toString(u"hh:mm:ss");
+}
+
 QString DurationText(TDateTime duration)
 {
     // Beyond any real render time, and far inside what qint64 seconds can hold.

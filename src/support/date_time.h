@@ -19,5 +19,8 @@ TDateTime DateTimeFromQt(const QDateTime& moment);
 QDateTime DateTimeToQt(TDateTime moment);
 TDateTime NowDateTime();
 
+// The time of day of a moment as "hh:mm:ss", for the status bar.
+QString ClockText(TDateTime moment);
+
 // A duration in days as "hh:mm:ss"; hours go on past 24 and a negative duration shows as zero.
 QString DurationText(TDateTime duration);
