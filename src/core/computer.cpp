@@ -131,12 +131,18 @@ QString TComputer::CrashWatchNote(const TScreamerList& screamers) const
     return QString();
 }
 
+int TComputerList::IndexOfNumber(int number) const
+{
+    for (int index = 0; index < Count(); ++index)
+        if (FItems[static_cast<size_t>(index)]->Number == number)
+            return index;
+    return -1;
+}
+
 TComputer* TComputerList::FindByNumber(int number) const
 {
-    for (const auto& computer : FItems)
-        if (computer->Number == number)
-            return computer.get();
-    return nullptr;
+    const int index = IndexOfNumber(number);
+    return index < 0 ? nullptr : FItems[static_cast<size_t>(index)].get();
 }
 
 bool TComputerList::NumberFree(int number) const

@@ -69,6 +69,8 @@ public:
     const TComputer& Item(int index) const { return *FItems[static_cast<size_t>(index)]; }
 
     TComputer* FindByNumber(int number) const;
+    // The index of the first record with that number, -1 when none.
+    int IndexOfNumber(int number) const;
     bool NumberFree(int number) const;
     void Add(std::unique_ptr<TComputer> computer);
     // Takes the record out and destroys it.

@@ -104,9 +104,7 @@ void TFormKestrion::RememberMarks()
     const TFarm& farm = FController->Farm();
     FMarkedScenes = SceneIdsOfRows(farm.Scenes, FGridScenes->TopRow(), FGridScenes->BottomRow());
     FMarkedNodes.clear();
-    const int top = FGridComputers->TopRow();
-    for (int row = std::max(top, 0);
-         top >= 0 && row <= FGridComputers->BottomRow() && row < farm.Computers.Count(); ++row)
+    for (int row = FGridComputers->TopRow(); row >= 0 && row <= FGridComputers->BottomRow(); ++row)
         FMarkedNodes << farm.Computers.Item(row).Number;
 }
 
@@ -126,21 +124,25 @@ void MarkRows(TFarmGrid& grid, QList<int> indexes)
 
 } // namespace
 
-void TFormKestrion::ReloadKeepingMarks()
+void TFormKestrion::ReloadKeepingMarks(bool scenes, bool computers)
 {
+    // Where the marked items are now, taken before a reload's own selection change can
+    // overwrite the marks.
     const TFarm& farm = FController->Farm();
-    QList<int> scenes;
+    QList<int> sceneRows;
     for (int id : FMarkedScenes)
-        scenes << farm.Scenes.IndexOfID(id);
-    QList<int> nodes;
+        sceneRows << farm.Scenes.IndexOfID(id);
+    QList<int> nodeRows;
     for (int number : FMarkedNodes)
-        for (int i = 0; i < farm.Computers.Count(); ++i)
-            if (farm.Computers.Item(i).Number == number)
-                nodes << i;
-    FSceneModel->Reload();
-    FComputerModel->Reload();
-    MarkRows(*FGridScenes, scenes);
-    MarkRows(*FGridComputers, nodes);
+        nodeRows << farm.Computers.IndexOfNumber(number);
+    if (scenes) {
+        FSceneModel->Reload();
+        MarkRows(*FGridScenes, sceneRows);
+    }
+    if (computers) {
+        FComputerModel->Reload();
+        MarkRows(*FGridComputers, nodeRows);
+    }
     RememberMarks();
 }
 
@@ -173,8 +175,7 @@ void TFormKestrion::ScenesResetClick()
 
 void TFormKestrion::ScenesSelectAllClick()
 {
-    if (Farm().Scenes.Count() > 0)
-        FGridScenes->SelectRows(0, Farm().Scenes.Count() - 1);
+    FGridScenes->SelectRows(0, Farm().Scenes.Count() - 1);
 }
 
 void TFormKestrion::ScenesOpenListClick()

@@ -1,7 +1,7 @@
 #include "ui/main_window.h"
 
 #include "options/options.h"
-#include "support/date_time.h"
+#include "remote/remote_update.h"
 #include "ui/farm_grid.h"
 #include "ui/grid_models.h"
 #include "ui/info_window.h"
@@ -28,11 +28,6 @@ const QString ShutDownText
     = QStringLiteral("This program is written to run permanently. Shut down anyway?\n"
                      "Don't leave if you want DorezoDizaz or automatic crash detection "
                      "to be active.");
-
-QString ShortTime(TDateTime moment)
-{
-    return DateTimeToQt(moment).time().toString(u"hh:mm:ss");
-}
 
 } // namespace
 
@@ -298,7 +293,7 @@ void TFormKestrion::ApplyMode()
     if (master)
         FStatusPanels[1]->setText(QStringLiteral("Master"));
     else {
-        FStatusPanels[0]->setText(QStringLiteral("Last Update ") + ShortTime(Farm().Now()));
+        FStatusPanels[0]->setText(LastUpdateText(Farm().Now()));
         // The idle counter comes with the housekeeping timer; until then nothing is idle-counted.
         FStatusPanels[1]->setText(QStringLiteral("Idle Time 0"));
     }
@@ -343,7 +338,7 @@ void TFormKestrion::RefreshViews()
 {
     FRefreshPending = false;
     if (FDirtyScenes || FDirtyComputers)
-        ReloadKeepingMarks();
+        ReloadKeepingMarks(FDirtyScenes, FDirtyComputers);
     if (FDirtyComputers)
         RefreshStartEntries();
     if (FDirtyEvents) {

@@ -104,7 +104,7 @@ private:
     // so that ticks changing the lists (also while a question is open) never shift a command
     // onto a neighbour's row. The marks follow their items when the grids are reloaded.
     void RememberMarks();
-    void ReloadKeepingMarks();
+    void ReloadKeepingMarks(bool scenes, bool computers);
     void SceneRowMoved(int from, int to);
     void ComputerRowMoved(int from, int to);
     void SceneHovered(int index);
