@@ -39,12 +39,6 @@ struct TDemoArguments
     QString NodeProgram;
 };
 
-void Print(const QString& text)
-{
-    std::fputs((text + u'\n').toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
-}
-
 bool IsProgram(const QString& path)
 {
     const QFileInfo info(path);
@@ -113,32 +107,32 @@ QString Seconds(double seconds)
 
 void PrintSummary(const TDemoFarm& farm, const TDemoFigures& figures)
 {
-    Print(QString());
-    Print(
+    PrintLine(QString());
+    PrintLine(
         QStringLiteral("Done: %1 frames rendered by %2 nodes and verified by the Master; all %3 frame files")
             .arg(figures.Frames)
             .arg(DemoNodeCount)
             .arg(figures.FrameFiles));
-    Print(QStringLiteral("(RGB and alpha) found in %1.")
-              .arg(JoinPath(farm.ContentDirectory, QStringLiteral("Renders"))));
-    Print(QStringLiteral("  Wall time            %1 from sending the scene to finding the last frame")
-              .arg(Seconds(figures.WallSeconds)));
-    Print(QStringLiteral("  Average per frame    %1 from handing a frame out to booking it")
-              .arg(Seconds(figures.AverageFrameSeconds)));
+    PrintLine(QStringLiteral("(RGB and alpha) found in %1.")
+                  .arg(JoinPath(farm.ContentDirectory, QStringLiteral("Renders"))));
+    PrintLine(QStringLiteral("  Wall time            %1 from sending the scene to finding the last frame")
+                  .arg(Seconds(figures.WallSeconds)));
+    PrintLine(QStringLiteral("  Average per frame    %1 from handing a frame out to booking it")
+                  .arg(Seconds(figures.AverageFrameSeconds)));
     const double frameSeconds = FrameTimeSeconds(NodeOptions());
     if (figures.SpanSeconds > 0 && frameSeconds > 0) {
         const double rendering = figures.Frames * frameSeconds;
-        Print(QStringLiteral("  Node time rendering  %1 % (%2 of frames of %3 each, of %4 nodes x %5)")
-                  .arg(qRound(100.0 * rendering / (figures.SpanSeconds * DemoNodeCount)))
-                  .arg(Seconds(rendering))
-                  .arg(Seconds(frameSeconds))
-                  .arg(DemoNodeCount)
-                  .arg(Seconds(figures.SpanSeconds)));
+        PrintLine(QStringLiteral("  Node time rendering  %1 % (%2 of frames of %3 each, of %4 nodes x %5)")
+                      .arg(qRound(100.0 * rendering / (figures.SpanSeconds * DemoNodeCount)))
+                      .arg(Seconds(rendering))
+                      .arg(Seconds(frameSeconds))
+                      .arg(DemoNodeCount)
+                      .arg(Seconds(figures.SpanSeconds)));
         // Between two pieces a node waits for the Master to take "Rendering", then "Ready".
-        Print(QStringLiteral("  Node idle per piece  %1 (Master interval %2, node poll %3)")
-                  .arg(Seconds(std::max(0.0, figures.AverageFrameSeconds - frameSeconds)))
-                  .arg(Seconds(DemoMasterIntervalMs / 1000.0))
-                  .arg(Seconds(0.05)));
+        PrintLine(QStringLiteral("  Node idle per piece  %1 (Master interval %2, node poll %3)")
+                      .arg(Seconds(std::max(0.0, figures.AverageFrameSeconds - frameSeconds)))
+                      .arg(Seconds(DemoMasterIntervalMs / 1000.0))
+                      .arg(Seconds(0.05)));
     }
 }
 
@@ -149,23 +143,23 @@ bool StopFarm(const TDemoFarm& farm, QProcess& master)
     QString problem;
     const bool wasRunning = master.state() != QProcess::NotRunning;
     if (wasRunning && !StopMaster(master, problem)) {
-        Print(problem);
+        PrintLine(problem);
         clean = false;
     } else if (wasRunning) {
-        Print(QStringLiteral("kestriond stopped (exit code 0); its lists are in %1.")
-                  .arg(farm.CommandsDirectory));
+        PrintLine(QStringLiteral("kestriond stopped (exit code 0); its lists are in %1.")
+                      .arg(farm.CommandsDirectory));
     }
     TOptions options;
     LoadMasterOptions(farm, options);
     const TNodeStopResult nodes = StopNodes(options, farm);
     if (nodes.Offline > 0)
-        Print(QStringLiteral("%1 render nodes answered \"Offline\" to \"quit\".").arg(nodes.Offline));
+        PrintLine(QStringLiteral("%1 render nodes answered \"Offline\" to \"quit\".").arg(nodes.Offline));
     for (const QString& note : nodes.Notes) {
-        Print(QStringLiteral("Cannot tell a node to quit: ") + note);
+        PrintLine(QStringLiteral("Cannot tell a node to quit: ") + note);
         clean = false;
     }
     for (const QString& node : nodes.Killed) {
-        Print(QStringLiteral("Killed %1: it did not end after \"quit\".").arg(node));
+        PrintLine(QStringLiteral("Killed %1: it did not end after \"quit\".").arg(node));
         clean = false;
     }
     return clean;
@@ -173,31 +167,31 @@ bool StopFarm(const TDemoFarm& farm, QProcess& master)
 
 void PrintWhereLogsAre(const TDemoFarm& farm)
 {
-    Print(QStringLiteral("The farm is kept in %1:").arg(farm.Root));
-    Print(QStringLiteral("  kestriond's output, one line per event: %1").arg(farm.MasterLog));
-    Print(QStringLiteral("  the events file: %1").arg(farm.EventsFile));
-    Print(QStringLiteral("  the Master's lists and the nodes' job and ack files: %1")
-              .arg(farm.CommandsDirectory));
+    PrintLine(QStringLiteral("The farm is kept in %1:").arg(farm.Root));
+    PrintLine(QStringLiteral("  kestriond's output, one line per event: %1").arg(farm.MasterLog));
+    PrintLine(QStringLiteral("  the events file: %1").arg(farm.EventsFile));
+    PrintLine(QStringLiteral("  the Master's lists and the nodes' job and ack files: %1")
+                  .arg(farm.CommandsDirectory));
 }
 
 int RunDemo(const TDemoFarm& farm, const TDemoArguments& arguments, QTemporaryDir& directory)
 {
     QString error;
     if (!MakeDemoFarm(farm, error)) {
-        Print(QStringLiteral("kestrion-demo: ") + error);
+        PrintLine(QStringLiteral("kestrion-demo: ") + error);
         return 1;
     }
     QProcess master;
     StartMaster(farm, arguments.MasterProgram, master);
     if (!master.waitForStarted()) {
-        Print(QStringLiteral("kestrion-demo: cannot start %1: %2")
-                  .arg(arguments.MasterProgram, master.errorString()));
+        PrintLine(QStringLiteral("kestrion-demo: cannot start %1: %2")
+                      .arg(arguments.MasterProgram, master.errorString()));
         return 1;
     }
-    Print(QStringLiteral("Master: kestriond --start-nodes (events in %1), nodes: %2 x kestrion-node %3")
-              .arg(farm.MasterLog)
-              .arg(DemoNodeCount)
-              .arg(NodeOptions()));
+    PrintLine(QStringLiteral("Master: kestriond --start-nodes (events in %1), nodes: %2 x kestrion-node %3")
+                  .arg(farm.MasterLog)
+                  .arg(DemoNodeCount)
+                  .arg(NodeOptions()));
 
     TStatusDisplay display(StandardOutputIsTerminal());
     TDemoWatch watch(farm, master, display);
@@ -208,7 +202,7 @@ int RunDemo(const TDemoFarm& farm, const TDemoArguments& arguments, QTemporaryDi
     if (done)
         PrintSummary(farm, watch.Figures);
     else
-        Print(QStringLiteral("\nThe demo failed: ") + watch.Failure);
+        PrintLine(QStringLiteral("\nThe demo failed: ") + watch.Failure);
     const bool clean = StopFarm(farm, master);
     if (done && clean)
         return 0;
@@ -244,9 +238,9 @@ int main(int argc, char** argv)
         return 1;
     }
     directory.setAutoRemove(!arguments.Keep);
-    Print(QStringLiteral("Demo farm: %1%2")
-              .arg(directory.path(),
-                  arguments.Keep ? QString() : QStringLiteral(" (removed at the end; --keep keeps it)")));
+    PrintLine(QStringLiteral("Demo farm: %1%2")
+                  .arg(directory.path(),
+                      arguments.Keep ? QString() : QStringLiteral(" (removed at the end; --keep keeps it)")));
     const TDemoFarm farm = DemoFarmPaths(directory.path(), arguments.NodeProgram);
     if (arguments.Window)
         return RunWindowDemo(farm, arguments.MasterProgram, NodeOptions(), arguments.Screenshots);

@@ -119,3 +119,8 @@ bool StandardOutputIsTerminal()
 {
     return ::isatty(STDOUT_FILENO) == 1;
 }
+
+void PrintLine(const QString& text)
+{
+    Print(text + u'\n');
+}

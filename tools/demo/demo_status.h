@@ -46,3 +46,6 @@ private:
 };
 
 bool StandardOutputIsTerminal();
+
+// A line on standard output, shown at once.
+void PrintLine(const QString& text);

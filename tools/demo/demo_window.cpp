@@ -6,6 +6,7 @@
 #include "demo_farm.h"
 #include "demo_remote.h"
 #include "demo_shutdown.h"
+#include "demo_status.h"
 #include "options/options.h"
 #include "support/paths.h"
 #include "support/termination_signal.h"
@@ -16,16 +17,9 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QThread>
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
-
-void Print(const QString& text)
-{
-    std::fputs((text + u'\n').toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
-}
 
 // The demo starts the nodes itself; nobody answers its questions.
 class TQuietPeople : public TPeople
@@ -33,7 +27,7 @@ class TQuietPeople : public TPeople
 public:
     bool Ask(const QString& text, bool) override
     {
-        Print(text);
+        PrintLine(text);
         return false;
     }
     bool AskWithCheck(const QString& text, const QString&, bool isQuestion, bool&) override
@@ -97,7 +91,7 @@ int RunWindowDemo(const TDemoFarm& farm, const QString& windowProgram, const QSt
 {
     QString error;
     if (!MakeDemoFarm(farm, error)) {
-        Print(QStringLiteral("kestrion-demo: ") + error);
+        PrintLine(QStringLiteral("kestrion-demo: ") + error);
         return 1;
     }
     // The nodes this demo starts read their switches from its environment.
@@ -114,18 +108,19 @@ int RunWindowDemo(const TDemoFarm& farm, const QString& windowProgram, const QSt
     // Any first argument but "R" keeps the options' mode; the second names the options file.
     window.start(windowProgram, { QStringLiteral("M"), farm.MasterOptionsName });
     if (!window.waitForStarted() || !WaitForStart(farm, window)) {
-        Print(QStringLiteral("kestrion-demo: the window did not start (%1); scripts/demo --terminal runs the "
-                             "demo without windows.")
-                  .arg(window.errorString()));
+        PrintLine(
+            QStringLiteral("kestrion-demo: the window did not start (%1); scripts/demo --terminal runs the "
+                           "demo without windows.")
+                .arg(window.errorString()));
         window.kill();
         return 1;
     }
     LaunchNodes(farm);
     SendScenes(farm, window);
-    Print(QStringLiteral("Kestrion's window shows the demo farm: %1 nodes render %2 scenes. "
-                         "Close the window to end the demo.")
-              .arg(DemoNodeCount)
-              .arg(1 + std::size(DemoExtraScenes)));
+    PrintLine(QStringLiteral("Kestrion's window shows the demo farm: %1 nodes render %2 scenes. "
+                             "Close the window to end the demo.")
+                  .arg(DemoNodeCount)
+                  .arg(1 + std::size(DemoExtraScenes)));
 
     QEventLoop loop;
     QObject::connect(&window, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -137,10 +132,10 @@ int RunWindowDemo(const TDemoFarm& farm, const QString& windowProgram, const QSt
     TOptions options;
     LoadMasterOptions(farm, options);
     const TNodeStopResult nodes = StopNodes(options, farm);
-    Print(QStringLiteral("Window closed; %1 render nodes answered \"Offline\" to \"quit\".")
-              .arg(nodes.Offline));
+    PrintLine(QStringLiteral("Window closed; %1 render nodes answered \"Offline\" to \"quit\".")
+                  .arg(nodes.Offline));
     for (const QString& node : nodes.Killed)
-        Print(QStringLiteral("Killed %1: it did not end after \"quit\".").arg(node));
+        PrintLine(QStringLiteral("Killed %1: it did not end after \"quit\".").arg(node));
     const bool clean = window.exitStatus() == QProcess::NormalExit && window.exitCode() == 0;
     return clean && nodes.Notes.isEmpty() ? 0 : 1;
 }
