@@ -1,7 +1,7 @@
 #pragma once
 // What the benchmarks share: a farm nobody answers for, and timing in milliseconds.
 
-#include "core/people.h"
+#include "support/people.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

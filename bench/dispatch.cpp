@@ -5,10 +5,10 @@
 // a job file is written safely (flushed to the disk), and on a disk that flush alone takes
 // milliseconds per node and drowns out the work of the tick itself.
 #include "bench_tools.h"
-#include "core/controller.h"
-#include "core/node_channel.h"
-#include "core/people.h"
+#include "farm/controller.h"
+#include "model/node_channel.h"
 #include "options/options.h"
+#include "support/people.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -102,7 +102,7 @@ private:
         settings.PlatformRenderComputersValue = ComputersPerScene;
         settings.PlatformRenderPercentage = true;
         settings.PlatformRenderPercentageValue = PercentagePerScene;
-        scene->Reset();
+        scene->Reset(NowDateTime());
         return scene;
     }
 

@@ -1,6 +1,6 @@
 // How long verification takes on a scene of many frames, against one plain listing of the
 // output directory. Usage: bench_verify [FRAMES]
-#include "core/scene.h"
+#include "model/scene.h"
 #include "options/options.h"
 
 #include <QCoreApplication>

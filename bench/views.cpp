@@ -3,9 +3,9 @@
 // burst of reloads as one busy dispatch tick would give, which must end in one paint only.
 // Usage: bench_views [smoke]
 #include "bench_tools.h"
-#include "core/farm.h"
-#include "core/people.h"
+#include "farm/farm.h"
 #include "options/options.h"
+#include "support/people.h"
 #include "ui/farm_grid.h"
 #include "ui/grid_models.h"
 
@@ -57,7 +57,7 @@ std::unique_ptr<TScene> MakeScene(int index)
     settings.Singles = index % 3 == 0;
     settings.SinglesList = QStringLiteral("300 310 320");
     settings.AutomaticCopy = index % 2 == 0;
-    scene->Reset();
+    scene->Reset(NowDateTime());
     settings.RangeLast = index % 251;
     settings.RenderLast = static_cast<int>(settings.RangeLast);
     return scene;

@@ -1,5 +1,5 @@
 // Any bytes in a node's ack file: read as an acknowledgement or as none, never a crash.
-#include "core/node_channel.h"
+#include "model/node_channel.h"
 #include "options/options.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 // Any bytes as a computer-list file: never more records than lines, the list sorted by number, and
 // what is written reads back into the same text.
-#include "core/computer.h"
+#include "model/computer.h"
 #include "support/text_file.h"
 
 #include <cstdint>
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < list.Count(); ++i) {
         const TComputer& computer = list.Item(i);
         Check(i == 0 || list.Item(i - 1).Number <= computer.Number);
-        Check(computer.StateCode() >= 0 && computer.StateCode() <= 7);
+        Check(computer.StateCode() >= TNodeState::Initializing && computer.StateCode() <= TNodeState::Other);
         Check(computer.PlatformCode() >= 0 && computer.PlatformCode() <= 3);
     }
     QStringList report;

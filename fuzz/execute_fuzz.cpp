@@ -1,13 +1,13 @@
 // Any bytes as a command a Remote sent, carried out by a Master with a few scenes and nodes in a
 // scratch directory.
-#include "core/discovery.h"
-#include "core/farm.h"
-#include "core/people.h"
+#include "farm/command_executor.h"
+#include "farm/discovery.h"
+#include "farm/farm.h"
 #include "options/options.h"
 #include "remote/command.h"
-#include "remote/command_executor.h"
 #include "support/files.h"
 #include "support/paths.h"
+#include "support/people.h"
 #include "support/record_text.h"
 #include "support/text_file.h"
 
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int id = 1; id <= 3; ++id) {
         auto queued = std::make_unique<TScene>(options.ContentDirectory);
         queued->ReadSceneFile(scene);
-        queued->MakeSceneCopy();
+        queued->MakeSceneCopy(clock.Now());
         queued->ID = id;
         queued->Settings.Priority = id;
         farm.Scenes.Add(std::move(queued), false);

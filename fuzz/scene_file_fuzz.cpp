@@ -1,6 +1,6 @@
 // Any bytes as a LightWave scene file: read it, hand out its pieces, name its frames and
 // rewrite it as a private copy.
-#include "core/scene.h"
+#include "model/scene.h"
 #include "support/text_file.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as a scene list: load it, write it back, and check that what was written loads
 // back to the same text.
-#include "core/scene_list.h"
-#include "core/scene_record.h"
+#include "model/scene_list.h"
+#include "model/scene_record.h"
 #include "support/text_file.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as the Master's state snapshot: scenes and computers.
-#include "core/computer.h"
-#include "core/scene_list.h"
-#include "core/scene_record.h"
+#include "model/computer.h"
+#include "model/scene_list.h"
+#include "model/scene_record.h"
 #include "support/text_file.h"
 
 #include <cstdint>

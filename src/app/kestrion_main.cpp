@@ -1,6 +1,6 @@
 // kestrion: the desktop program. "kestrion [R [OPTIONS]]": R runs this installation as a Remote;
 // OPTIONS (honoured only after a first argument) names the options file without ".ini".
-#include "core/command_line.h"
+#include "options/command_line.h"
 #include "options/options.h"
 #include "support/termination_signal.h"
 #include "ui/main_window.h"
@@ -10,10 +10,20 @@
 
 int main(int argc, char** argv)
 {
+    // Help and version need no display, so they are answered before the windows start.
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (const int exitCode
+        = AnswerCommandLine(TProgram::Desktop, ParseCommandLine(TProgram::Desktop, rawArguments));
+        exitCode >= 0)
+        return exitCode;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrion"));
 
-    const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    // Qt has taken its own options (-platform ...) out by now.
+    const TCommandLine commandLine = ParseCommandLine(TProgram::Desktop, QApplication::arguments().mid(1));
     TOptions options(commandLine.OptionsName);
     options.Load();
     // Written back on closing, so the change lasts.

@@ -1,10 +1,12 @@
 // kestriond: the Master without windows. Each event is one line on standard output;
 // SIGTERM or SIGINT close the farm as the main window does.
-#include "core/controller.h"
-#include "core/people.h"
+#include "farm/controller.h"
+#include "options/command_line.h"
 #include "options/options.h"
 #include "support/instance_lock.h"
+#include "support/people.h"
 #include "support/termination_signal.h"
+#include "support/text_routines.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -33,17 +35,9 @@ public:
     static void Print(const QString& text)
     {
         QTextStream out(stdout);
-        out << QString(text).replace(u'\n', u' ') << Qt::endl;
+        out << OneLine(text) << Qt::endl;
     }
 };
-
-void Usage()
-{
-    std::fputs("usage: kestriond [--start-nodes] [OPTIONS]\n"
-               "  Runs the Master without windows. OPTIONS names the options file without \".ini\"\n"
-               "  (default: Kestrion4Options). --start-nodes starts this computer's render nodes.\n",
-        stderr);
-}
 
 } // namespace
 
@@ -52,17 +46,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Kestrion"));
 
-    QString optionsName = DefaultOptionsFileName;
-    bool startNodes = false;
-    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-        if (argument == QStringLiteral("--start-nodes"))
-            startNodes = true;
-        else if (argument.startsWith(u'-')) {
-            Usage();
-            return 2;
-        } else
-            optionsName = argument + QStringLiteral(".ini");
-    }
+    const TCommandLine commandLine = ParseCommandLine(TProgram::Daemon, QCoreApplication::arguments().mid(1));
+    if (const int exitCode = AnswerCommandLine(TProgram::Daemon, commandLine); exitCode >= 0)
+        return exitCode;
 
     TInstanceLock lock;
     if (!lock.TryLock()) {
@@ -71,7 +57,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    TOptions options(optionsName);
+    TOptions options(commandLine.OptionsName);
     options.Load();
     options.Master = true;
 
@@ -89,7 +75,7 @@ int main(int argc, char** argv)
     });
 
     controller.Start();
-    if (startNodes) {
+    if (commandLine.StartNodes) {
         const TStartMenus menus = controller.StartMenus();
         for (int i = 0; i < StartMenuEntries; ++i)
             if (menus.Entries[static_cast<size_t>(i)].Enabled)

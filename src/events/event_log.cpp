@@ -1,8 +1,9 @@
 #include "events/event_log.h"
 
-#include "core/people.h"
 #include "options/options.h"
 #include "support/clock.h"
+#include "support/people.h"
+#include "support/text_routines.h"
 
 #include <QFile>
 
@@ -13,14 +14,6 @@ const QString ProgramMarker = QStringLiteral("...");
 const QString DateFormat = QStringLiteral("yyyy-MM-dd");
 const QString TimeFormat = QStringLiteral("hh:mm:ss");
 constexpr qsizetype EventTimeLength = 19; // "yyyy-MM-dd hh:mm:ss"
-
-// A line break inside a field would shift every later line of the five-line file format.
-QString OneLine(QString text)
-{
-    text.replace(u'\r', u' ');
-    text.replace(u'\n', u' ');
-    return text;
-}
 
 QByteArray EventsFileBytes(const TEvent& event)
 {

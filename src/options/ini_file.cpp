@@ -2,6 +2,7 @@
 
 #include "support/record_text.h"
 #include "support/text_file.h"
+#include "support/text_routines.h"
 
 #include <QFileInfo>
 
@@ -186,8 +187,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
 {
     if (!IsWritableName(section, key))
         return;
-    QString text = value;
-    text.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QString text = OneLine(value);
 
     TSection& found = FindSection(section);
     const QString foldedKey = Fold(key);

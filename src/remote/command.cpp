@@ -2,6 +2,7 @@
 
 #include "options/options.h"
 #include "support/record_text.h"
+#include "support/text_routines.h"
 
 #include <array>
 
@@ -24,16 +25,6 @@ int CommandCode(const QString& name)
             return static_cast<int>(code);
     }
     return NoCommand;
-}
-
-// A line break inside a field would shift every later line and spoil the whole command.
-QString OneLine(const QString& text)
-{
-    if (!text.contains(u'\r') && !text.contains(u'\n'))
-        return text;
-    QString line = text;
-    line.replace(u'\r', u' ').replace(u'\n', u' ');
-    return line;
 }
 
 } // namespace

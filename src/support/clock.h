@@ -10,6 +10,13 @@ public:
     virtual TDateTime Now() const { return NowDateTime(); }
 };
 
+// The system clock, for lists made outside a farm (a test's, a tool's).
+inline const TClock& SystemClock()
+{
+    static const TClock clock;
+    return clock;
+}
+
 // A clock that stands still until a test moves it.
 class TManualClock : public TClock
 {

@@ -41,3 +41,12 @@ QString FitText(const TTextWidth& textWidth, const QString& text, int width)
         --keep;
     return text.left(keep) + QStringLiteral("...");
 }
+
+QString OneLine(const QString& text)
+{
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString line = text;
+    line.replace(u'\r', u' ').replace(u'\n', u' ');
+    return line;
+}

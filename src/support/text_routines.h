@@ -10,6 +10,10 @@ QString ZeroPadded(qint64 number, int width);
 // Stores the integer in `text` when it lies within low..high and differs from `current`.
 bool ChangeInteger(const QString& text, int low, int high, int& current);
 
+// Line breaks turned into spaces, for fields of line-based formats and one-line logs, where a
+// break would shift every later line.
+QString OneLine(const QString& text);
+
 // Measures the pixel width of a text; the windows pass their font metrics in.
 using TTextWidth = std::function<int(const QString&)>;
 

@@ -1,5 +1,6 @@
 #include "ui/farm_grid.h"
 
+#include "model/scene.h"
 #include "ui/grid_models.h"
 #include "ui/look.h"
 
@@ -90,11 +91,11 @@ private:
     // A strip along the cell's bottom: part of it while frames are handed out, all of it when done.
     static void PaintProgress(QPainter* painter, const QRect& cell, const QModelIndex& index)
     {
-        const int progress = index.data(ProgressRole).toInt();
-        if (progress == 0)
+        const auto progress = index.data(ProgressRole).value<TSceneProgress>();
+        if (progress == TSceneProgress::NothingHandedOut)
             return;
         int width = cell.width();
-        if (progress == 1)
+        if (progress == TSceneProgress::UnderWay)
             width = width * std::clamp(index.data(PercentRole).toInt(), 0, 100) / 100;
         painter->fillRect(QRect(cell.left(), cell.bottom() - ProgressBarHeight + 1, width, ProgressBarHeight),
             Lifted(LookHalf(), 60));

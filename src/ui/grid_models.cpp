@@ -1,6 +1,6 @@
 #include "ui/grid_models.h"
 
-#include "core/farm.h"
+#include "farm/farm.h"
 #include "options/options.h"
 #include "support/number_list.h"
 #include "support/paths.h"
@@ -108,7 +108,7 @@ QVariant TSceneGridModel::CellData(int row, int column, int role) const
         return White;
     }
     if (column == 4 && role == ProgressRole)
-        return scene.Progress();
+        return QVariant::fromValue(scene.Progress());
     if (column == 4 && role == PercentRole)
         return scene.PercentDone();
     if (role != Qt::DisplayRole)
@@ -131,7 +131,8 @@ QVariant TSceneGridModel::CellData(int row, int column, int role) const
     case 7:
         return SceneFramesText(scene);
     case 8:
-        return scene.Progress() > 0 ? QString::number(s.RenderLast) : QString();
+        return scene.Progress() != TSceneProgress::NothingHandedOut ? QString::number(s.RenderLast)
+                                                                    : QString();
     }
     return QVariant();
 }

@@ -1,9 +1,9 @@
 #include "ui/info_window.h"
 
-#include "core/farm.h"
-#include "core/scene_info.h"
+#include "farm/farm.h"
 #include "ui/look.h"
 #include "ui/splash.h"
+#include "views/scene_info.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -126,7 +126,7 @@ TFormInfo::TFormInfo(QWidget* parent)
     connect(FPages, &QTabWidget::currentChanged, this, &TFormInfo::PageChanged);
     connect(&FBlinkTimer, &QTimer::timeout, this, &TFormInfo::Blink);
     FBlinkTimer.start(500);
-    SelectView(1);
+    SelectView(TView::Scenes);
     ApplyLook(this);
 }
 
@@ -170,17 +170,16 @@ void TFormInfo::SetWarning(const QString& text)
     FWarning->setText(text);
 }
 
-void TFormInfo::SelectView(int view)
+void TFormInfo::SelectView(TView view)
 {
-    if (view < 1 || view > 3)
-        return;
     FSwitching = true;
     FView = view;
     for (int page = PageScene; page <= PageData; ++page) {
         const bool scenePage = page != PageData;
-        FPages->setTabVisible(page, (view == 1 && scenePage) || (view == 2 && !scenePage));
+        FPages->setTabVisible(
+            page, (view == TView::Scenes && scenePage) || (view == TView::Computers && !scenePage));
     }
-    FPages->setCurrentIndex(FRemembered[view]);
+    FPages->setCurrentIndex(FRemembered[static_cast<size_t>(view)]);
     FSwitching = false;
 }
 
@@ -201,7 +200,7 @@ QStringList TFormInfo::VisiblePages() const
 void TFormInfo::PageChanged(int index)
 {
     if (!FSwitching && index >= 0)
-        FRemembered[FView] = index;
+        FRemembered[static_cast<size_t>(FView)] = index;
 }
 
 void TFormInfo::ShowScene(const TScene& scene, const QString& contentDirectory)

@@ -2,10 +2,13 @@
 // The info window: a small panel beside the main window that sums up the queue, and tells about
 // the scene or computer under the mouse.
 
+#include "support/people.h"
+
 #include <QHash>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 
 class QFormLayout;
 class QLabel;
@@ -31,14 +34,14 @@ public:
 
     explicit TFormInfo(QWidget* parent = nullptr);
 
-    // 1 scenes, 2 computers, 3 events: shows that view's pages and the page last chosen in it.
-    void SelectView(int view);
+    // Shows the view's pages and the page last chosen in it.
+    void SelectView(TView view);
     void ShowScene(const TScene& scene, const QString& contentDirectory);
     // `crashNote`: what TComputer::CrashWatchNote says about the node.
     void ShowComputer(const TComputer& computer, const QString& crashNote);
     void ShowSummary(const TFarm& farm, int idleSeconds, int idleMaximum);
 
-    int View() const { return FView; }
+    TView View() const { return FView; }
     TPage CurrentPage() const;
     // The captions of the tabs the current view shows, in order.
     QStringList VisiblePages() const;
@@ -66,8 +69,8 @@ private:
     QTimer FBlinkTimer;
     bool FBlinkDark = false;
     QHash<QString, QLabel*> FValues;
-    int FView = 1;
-    int FRemembered[4] = { 0, 0, 0, 0 };
+    TView FView = TView::Scenes;
+    std::array<int, 3> FRemembered {};
     bool FSwitching = false;
     // The summary's count of computers, for the scene's estimate of the time left.
     int FProcessors = 1;

@@ -1,5 +1,7 @@
 #include "ui/look.h"
 
+#include "model/computer.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
@@ -104,27 +106,27 @@ TColorRef LookHalfRef()
     return ColorRef(LookR / 2, LookG / 2, LookB / 2);
 }
 
-QColor StateSquareColour(int stateCode)
+QColor StateSquareColour(TNodeState state)
 {
     const TColorRef half = LookHalfRef();
     TColorRef square;
-    switch (stateCode) {
-    case 0:
+    switch (state) {
+    case TNodeState::Initializing:
         square = half + ColorRef(50, 0, 0);
         break;
-    case 1:
+    case TNodeState::Ready:
         square = half + ColorRef(0, 50, 0);
         break;
-    case 2:
+    case TNodeState::NextFrame:
         square = half + ColorRef(50, 50, 0);
         break;
-    case 4:
+    case TNodeState::Loading:
         square = half + ColorRef(0, 0, 50);
         break;
-    case 5:
+    case TNodeState::Rendering:
         square = half + ColorRef(50, 50, 50);
         break;
-    case 6:
+    case TNodeState::Offline:
         square = half - ColorRef(50, 50, 50);
         break;
     default:

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFrame>
 
+enum class TNodeState;
+
 class QWidget;
 
 using TColorRef = quint32; // 0x00BBGGRR: red the lowest byte, as the options keep it
@@ -26,7 +28,7 @@ TColorRef LookHalfRef();
 
 // The small square that shows a computer's state. The packed value is shifted as a whole, so a
 // channel that runs over or under carries into its neighbour; computers have always looked so.
-QColor StateSquareColour(int stateCode);
+QColor StateSquareColour(TNodeState state);
 
 // A plain panel; ApplyLook tints it from its place among other panels.
 class TPanel : public QFrame

@@ -1,5 +1,5 @@
 // The main window's menu commands: each takes what the user marked and hands it to the farm.
-#include "core/scene_commands.h"
+#include "farm/scene_commands.h"
 #include "options/options.h"
 #include "ui/farm_grid.h"
 #include "ui/grid_models.h"

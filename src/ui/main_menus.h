@@ -2,7 +2,7 @@
 // The main window's menus and the grids' pop-up menus. Each command is one action, shared by its
 // main-menu entry and its pop-up twin, so the two can never disagree.
 
-#include "core/node_launch.h"
+#include "farm/node_launch.h"
 
 #include <QAction>
 #include <QMenu>

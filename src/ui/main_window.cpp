@@ -1,7 +1,7 @@
 #include "ui/main_window.h"
 
+#include "farm/remote_update.h"
 #include "options/options.h"
-#include "remote/remote_update.h"
 #include "ui/farm_grid.h"
 #include "ui/grid_models.h"
 #include "ui/info_window.h"
@@ -153,10 +153,8 @@ void TFormKestrion::CreateStatusBar()
 void TFormKestrion::ConnectPeople()
 {
     FPeople->RefreshRequested = [this](TView view) { RequestRefresh(view); };
-    FPeople->StatusRequested = [this](int panel, const QString& text) {
-        if (panel >= 0 && panel < static_cast<int>(FStatusPanels.size()))
-            FStatusPanels[static_cast<size_t>(panel)]->setText(text);
-    };
+    FPeople->StatusRequested
+        = [this](TStatusPanel panel, const QString& text) { StatusPanel(panel)->setText(text); };
     TEventLog& events = Farm().Events;
     events.Added = [this](const TEvent&) { RequestRefresh(TView::Events); };
     events.Changed = [this] { RequestRefresh(TView::Events); };
@@ -170,9 +168,14 @@ void TFormKestrion::ConnectPeople()
     connect(FTray, &TTrayIcon::StartScreamer, this, &TFormKestrion::ComputersStartClick);
 }
 
-QString TFormKestrion::StatusText(int panel) const
+QLabel* TFormKestrion::StatusPanel(TStatusPanel panel) const
 {
-    return FStatusPanels.at(static_cast<size_t>(panel))->text();
+    return FStatusPanels.at(static_cast<size_t>(panel));
+}
+
+QString TFormKestrion::StatusText(TStatusPanel panel) const
+{
+    return StatusPanel(panel)->text();
 }
 
 QString TFormKestrion::TitleText() const
@@ -280,7 +283,7 @@ void TFormKestrion::ShowView(TView view)
     FGridEvents->setVisible(view == TView::Events);
     for (size_t i = 0; i < FViewButtons.size(); ++i)
         FViewButtons[i]->setChecked(static_cast<size_t>(view) == i);
-    FInfo->SelectView(static_cast<int>(view) + 1);
+    FInfo->SelectView(view);
     for (TFarmGrid* grid : { FGridScenes, FGridComputers, FGridEvents })
         grid->FitColumns();
 }
@@ -291,14 +294,14 @@ void TFormKestrion::ApplyMode()
     FMenus->ApplyMode(master, FOptions.InfoVisible);
     setWindowTitle(master ? CaptionMaster : CaptionRemote);
     if (master)
-        FStatusPanels[1]->setText(QStringLiteral("Master"));
+        StatusPanel(TStatusPanel::Mode)->setText(QStringLiteral("Master"));
     else {
-        FStatusPanels[0]->setText(LastUpdateText(Farm().Now()));
+        StatusPanel(TStatusPanel::Clock)->setText(LastUpdateText(Farm().Now()));
         // The idle counter comes with the housekeeping timer; until then nothing is idle-counted.
-        FStatusPanels[1]->setText(QStringLiteral("Idle Time 0"));
+        StatusPanel(TStatusPanel::Mode)->setText(QStringLiteral("Idle Time 0"));
     }
     // "TCP/IP" shows while the link is on; this program has no link yet.
-    FStatusPanels[2]->clear();
+    StatusPanel(TStatusPanel::Link)->clear();
     if (FStarted)
         FController->ApplyMode();
     ApplyColours();

@@ -2,9 +2,9 @@
 // The main window: the one working surface of an installation. It shows the farm that its
 // controller runs and forwards the user's gestures to it; the farm's rules live below src/ui.
 
-#include "core/controller.h"
-#include "core/people.h"
+#include "farm/controller.h"
 #include "support/instance_lock.h"
+#include "support/people.h"
 #include "ui/main_menus.h"
 
 #include <QLabel>
@@ -38,7 +38,7 @@ public:
     TFarmGrid& GridComputers() { return *FGridComputers; }
     TFarmGrid& GridEvents() { return *FGridEvents; }
     TFormInfo& Info() { return *FInfo; }
-    QString StatusText(int panel) const;
+    QString StatusText(TStatusPanel panel) const;
     QString TitleText() const;
 
     // Tests and scripted runs leave the splash out.
@@ -128,6 +128,7 @@ private:
     TPanel* FTitlePanel = nullptr;
     QLabel* FTitleCaption = nullptr;
     std::array<QPushButton*, 3> FViewButtons {};
+    QLabel* StatusPanel(TStatusPanel panel) const;
     std::array<QLabel*, 4> FStatusPanels {};
     TFarmGrid* FGridScenes = nullptr;
     TFarmGrid* FGridComputers = nullptr;

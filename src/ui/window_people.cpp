@@ -26,7 +26,7 @@ void TWindowPeople::Refresh(TView view)
         RefreshRequested(view);
 }
 
-void TWindowPeople::SetStatus(int panel, const QString& text)
+void TWindowPeople::SetStatus(TStatusPanel panel, const QString& text)
 {
     if (StatusRequested)
         StatusRequested(panel, text);

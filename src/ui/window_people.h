@@ -2,7 +2,7 @@
 // The windows' way of talking to the people at the computer: the question and text boxes, the
 // status bar, the hourglass.
 
-#include "core/people.h"
+#include "support/people.h"
 #include "ui/question_box.h"
 #include "ui/string_box.h"
 
@@ -17,7 +17,7 @@ public:
 
     // The main window gathers these and repaints once; nothing is painted here.
     void Refresh(TView view) override;
-    void SetStatus(int panel, const QString& text) override;
+    void SetStatus(TStatusPanel panel, const QString& text) override;
     // Nests: the cursor comes back with the last Busy(false).
     void Busy(bool busy) override;
     void Beep() override;
@@ -29,7 +29,7 @@ public:
     TFormString& StringBox() { return FString; }
 
     std::function<void(TView)> RefreshRequested;
-    std::function<void(int, const QString&)> StatusRequested;
+    std::function<void(TStatusPanel, const QString&)> StatusRequested;
 
 private:
     TFormQuestion FQuestion;

@@ -3,11 +3,11 @@
 // a Remote that sends commands through "Remote.Msg", all in one temporary directory. Nothing it
 // started outlives it.
 
-#include "core/computer.h"
-#include "core/node_channel.h"
-#include "core/scene.h"
-#include "core/scene_list.h"
-#include "core/scene_record.h"
+#include "model/computer.h"
+#include "model/node_channel.h"
+#include "model/scene.h"
+#include "model/scene_list.h"
+#include "model/scene_record.h"
 #include "options/options.h"
 #include "remote/command.h"
 #include "remote/command_file.h"

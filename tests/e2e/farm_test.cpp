@@ -73,7 +73,7 @@ TEST_F(FarmEndToEnd, APieceOfAKilledNodeIsRenderedByAnother)
             const TComputer& node = nodes.Item(i);
             const QStringList piece = node.Frames.split(u' ', Qt::SkipEmptyParts);
             const qint64 pid = farm.NodeProcess(node.Number);
-            if (node.StateCode() != 5 || piece.size() != 3 || pid == 0
+            if (node.StateCode() != TNodeState::Rendering || piece.size() != 3 || pid == 0
                 || QFileInfo::exists(farm.FramePath(scene, piece[1].toInt(), TFrameKind::RGB)))
                 continue;
             ::kill(static_cast<pid_t>(pid), SIGKILL);
@@ -204,7 +204,7 @@ TEST_F(FarmEndToEnd, AMasterStoppedMidRenderCarriesOnWhenStartedAgain)
     ASSERT_TRUE(farm.WaitFor([&] {
         for (int i = 0; i < stopped.Count(); ++i) {
             const QStringList piece = stopped.Item(i).Frames.split(u' ', Qt::SkipEmptyParts);
-            if (stopped.Item(i).StateCode() == 5 && piece.size() == 3
+            if (stopped.Item(i).StateCode() == TNodeState::Rendering && piece.size() == 3
                 && !QFileInfo::exists(farm.FramePath(scene, piece[1].toInt(), TFrameKind::Alpha)))
                 return false;
         }

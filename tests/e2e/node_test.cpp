@@ -1,6 +1,6 @@
 // kestrion-node as a real process, driven by a scripted Master through the farm's own job and
 // ack files.
-#include "core/node_channel.h"
+#include "model/node_channel.h"
 #include "options/options.h"
 
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #include "events/event_log.h"
 
-#include "core/scripted_people.h"
 #include "options/options.h"
+#include "scripted_people.h"
 #include "support/clock.h"
 
 #include "test_files.h"

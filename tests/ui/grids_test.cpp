@@ -1,10 +1,10 @@
-#include "core/farm.h"
+#include "farm/farm.h"
 #include "options/options.h"
 #include "ui/farm_grid.h"
 #include "ui/grid_models.h"
 #include "ui/look.h"
 
-#include "core/scripted_people.h"
+#include "scripted_people.h"
 
 #include <QHeaderView>
 #include <QImage>
@@ -58,7 +58,7 @@ TEST(GridModels, SceneCells)
     s.SinglesList = QStringLiteral("15 17");
     s.AutomaticCopy = true;
     s.AutomaticVerify = false;
-    scene->Reset();
+    scene->Reset(f.Farm.Now());
     scene->NextFrames(4);
     scene->Copied = true;
     f.Farm.Scenes.Add(std::move(scene), true);
@@ -67,7 +67,7 @@ TEST(GridModels, SceneCells)
     second->Settings.Priority = 1;
     second->Settings.Singles = true;
     second->Settings.SinglesList = QStringLiteral("5 9");
-    second->Reset();
+    second->Reset(f.Farm.Now());
     f.Farm.Scenes.Add(std::move(second), true);
 
     TSceneGridModel model(f.Farm);
@@ -79,7 +79,7 @@ TEST(GridModels, SceneCells)
         QStringLiteral("1-10 (1) / 15 17"), QStringLiteral("4") };
     for (int column = 0; column < 9; ++column)
         EXPECT_EQ(Text(model, 0, column), first[column]) << column;
-    EXPECT_EQ(model.data(model.index(0, 4), ProgressRole).toInt(), 1);
+    EXPECT_EQ(model.data(model.index(0, 4), ProgressRole).value<TSceneProgress>(), TSceneProgress::UnderWay);
     EXPECT_EQ(model.data(model.index(0, 4), PercentRole).toInt(), 33);
     EXPECT_EQ(Colour(model, 0, 5), QColor(Qt::white));
 
@@ -130,7 +130,7 @@ TEST(GridModels, ComputerAndEventCells)
     EXPECT_EQ(Text(computers, 0, 2), QStringLiteral("512/2"));
     EXPECT_EQ(Text(computers, 1, 2), QStringLiteral("256"));
     EXPECT_EQ(Text(computers, 0, 5), QStringLiteral("x.lws"));
-    EXPECT_EQ(Colour(computers, 0, 4, StateSquareRole), StateSquareColour(1));
+    EXPECT_EQ(Colour(computers, 0, 4, StateSquareRole), StateSquareColour(TNodeState::Ready));
     // Node 2 is another installation's ("12" holds a "2", but not as a whole number).
     const QColor grey(160, 160, 160);
     EXPECT_EQ(Colour(computers, 0, 0), QColor(Qt::white));
@@ -195,7 +195,7 @@ TEST(FarmGrid, FitColumnsAndPainting)
     QImage image(computers.viewport()->size(), QImage::Format_RGB32);
     computers.viewport()->render(&image);
     const QPoint inSquare(computers.columnViewportPosition(4) + 8, computers.rowViewportPosition(0) + 8);
-    EXPECT_EQ(image.pixelColor(inSquare), StateSquareColour(6));
+    EXPECT_EQ(image.pixelColor(inSquare), StateSquareColour(TNodeState::Offline));
 }
 
 TEST(FarmGrid, MouseGestures)

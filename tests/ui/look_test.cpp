@@ -1,5 +1,7 @@
 #include "ui/look.h"
 
+#include "model/computer.h"
+
 #include <QDialog>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -40,14 +42,14 @@ TEST(Look, ShadesAtTheEndsOfTheRange)
 TEST(Look, StateSquaresShiftThePackedHalfShade)
 {
     SetLookColor(ColorRef(250, 0, 0));
-    EXPECT_EQ(StateSquareColour(0), QColor(175, 0, 0));
-    EXPECT_EQ(StateSquareColour(3), QColor(254, 254, 254));
-    EXPECT_EQ(StateSquareColour(7), QColor(254, 254, 254));
+    EXPECT_EQ(StateSquareColour(TNodeState::Initializing), QColor(175, 0, 0));
+    EXPECT_EQ(StateSquareColour(TNodeState::SettingContent), QColor(254, 254, 254));
+    EXPECT_EQ(StateSquareColour(TNodeState::Other), QColor(254, 254, 254));
 
     // Half shade (0, 100, 100) is 0x646400; less 0x323232 is 0x3231CE: red borrows from green.
     SetLookColor(ColorRef(0, 200, 200));
-    EXPECT_EQ(StateSquareColour(6), QColor(0xCE, 0x31, 0x32));
-    EXPECT_EQ(StateSquareColour(5), QColor(50, 150, 150));
+    EXPECT_EQ(StateSquareColour(TNodeState::Offline), QColor(0xCE, 0x31, 0x32));
+    EXPECT_EQ(StateSquareColour(TNodeState::Rendering), QColor(50, 150, 150));
 }
 
 TEST(Look, ApplyLookTintsByKind)

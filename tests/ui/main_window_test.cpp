@@ -1,4 +1,4 @@
-#include "core/node_channel.h"
+#include "model/node_channel.h"
 #include "options/options.h"
 #include "support/instance_lock.h"
 #include "support/text_file.h"
@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, ModeShowsItsMenusAndCaption)
     TFormKestrion& window = Open();
     TMainMenus& menus = window.Menus();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Kestrion Master"));
-    EXPECT_EQ(window.StatusText(1), QStringLiteral("Master"));
+    EXPECT_EQ(window.StatusText(TStatusPanel::Mode), QStringLiteral("Master"));
     EXPECT_EQ(window.TitleText(), QStringLiteral("Falcon "));
     EXPECT_TRUE(menus.ProgramMaster->isChecked());
     EXPECT_FALSE(menus.ProgramUpdate->isVisible());
@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, ModeShowsItsMenusAndCaption)
     menus.ProgramRemote->trigger();
     EXPECT_FALSE(Options.Master);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quenvary"));
-    EXPECT_TRUE(window.StatusText(0).startsWith(QStringLiteral("Last Update ")));
+    EXPECT_TRUE(window.StatusText(TStatusPanel::Clock).startsWith(QStringLiteral("Last Update ")));
     EXPECT_TRUE(menus.ProgramRemote->isChecked());
     EXPECT_TRUE(menus.ProgramUpdate->isVisible());
     EXPECT_FALSE(menus.ScenesOpenList->isVisible());

@@ -71,21 +71,21 @@ TEST(InfoWindow, EachViewShowsItsPagesAndRemembersOne)
 {
     TFormInfo info;
     EXPECT_EQ(info.windowTitle(), QStringLiteral("Info"));
-    info.SelectView(1);
+    info.SelectView(TView::Scenes);
     EXPECT_EQ(info.VisiblePages(), QStringList({ "General", "Scene", "Render", "Camera", "Options" }));
     EXPECT_EQ(info.CurrentPage(), TFormInfo::PageGeneral);
     info.findChild<QTabWidget*>()->setCurrentIndex(TFormInfo::PageCamera);
 
-    info.SelectView(2);
+    info.SelectView(TView::Computers);
     EXPECT_EQ(info.VisiblePages(), QStringList({ "General", "Data" }));
     EXPECT_EQ(info.CurrentPage(), TFormInfo::PageGeneral);
     info.findChild<QTabWidget*>()->setCurrentIndex(TFormInfo::PageData);
 
-    info.SelectView(3);
+    info.SelectView(TView::Events);
     EXPECT_EQ(info.VisiblePages(), QStringList({ "General" }));
-    info.SelectView(1);
+    info.SelectView(TView::Scenes);
     EXPECT_EQ(info.CurrentPage(), TFormInfo::PageCamera);
-    info.SelectView(2);
+    info.SelectView(TView::Computers);
     EXPECT_EQ(info.CurrentPage(), TFormInfo::PageData);
 
     // Only the user's close button switches the window off, not the program closing it.

@@ -1,8 +1,8 @@
 #include "demo_remote.h"
 
-#include "core/scene.h"
-#include "core/scene_record.h"
 #include "demo_farm.h"
+#include "model/scene.h"
+#include "model/scene_record.h"
 #include "remote/command.h"
 
 TDemoRemote::TDemoRemote(const TDemoFarm& farm)

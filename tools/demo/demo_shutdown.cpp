@@ -1,8 +1,8 @@
 #include "demo_shutdown.h"
 
-#include "core/node_channel.h"
 #include "demo_farm.h"
 #include "demo_processes.h"
+#include "model/node_channel.h"
 #include "support/files.h"
 
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "demo_status.h"
 
-#include "core/scene_record.h"
+#include "model/scene_record.h"
 #include "options/options.h"
 
 #include <QFileInfo>
@@ -44,11 +44,11 @@ const TScene* FindScene(const TSceneList& scenes, const QString& path)
     return nullptr;
 }
 
-int CountNodesInState(const TComputerList& nodes, int stateCode)
+int CountNodesInState(const TComputerList& nodes, TNodeState state)
 {
     int count = 0;
     for (int i = 0; i < nodes.Count(); ++i)
-        if (nodes.Item(i).StateCode() == stateCode)
+        if (nodes.Item(i).StateCode() == state)
             ++count;
     return count;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // What the demo reads of the Master's state files, and how it shows the farm at work.
 
-#include "core/computer.h"
-#include "core/scene_list.h"
+#include "model/computer.h"
+#include "model/scene_list.h"
 
 #include <QList>
 #include <QStringList>
@@ -19,7 +19,7 @@ struct TFarmState
 
 void ReadFarmState(const TOptions& master, TFarmState& state);
 const TScene* FindScene(const TSceneList& scenes, const QString& path);
-int CountNodesInState(const TComputerList& nodes, int stateCode);
+int CountNodesInState(const TComputerList& nodes, TNodeState state);
 
 // The range frames whose file of this kind is not on disk.
 QList<qint64> MissingFrameFiles(

@@ -155,7 +155,7 @@ void TDemoWatch::RememberNodes(const TComputerList& nodes)
 
 void TDemoWatch::StartingNodes(const TFarmState& state)
 {
-    const int ready = CountNodesInState(state.Computers, 1);
+    const int ready = CountNodesInState(state.Computers, TNodeState::Ready);
     const QStringList lines = QStringList {
         QStringLiteral("  Starting the render nodes: %1 of %2 ready").arg(ready).arg(DemoNodeCount)
     } + NodeLines(state.Computers);

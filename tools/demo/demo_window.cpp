@@ -1,14 +1,14 @@
 #include "demo_window.h"
 
-#include "core/farm.h"
-#include "core/node_launch.h"
-#include "core/people.h"
 #include "demo_farm.h"
 #include "demo_remote.h"
 #include "demo_shutdown.h"
 #include "demo_status.h"
+#include "farm/farm.h"
+#include "farm/node_launch.h"
 #include "options/options.h"
 #include "support/paths.h"
+#include "support/people.h"
 #include "support/termination_signal.h"
 #include "support/text_file.h"
 

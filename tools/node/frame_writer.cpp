@@ -1,6 +1,6 @@
 #include "frame_writer.h"
 
-#include "core/scene.h"
+#include "model/scene.h"
 
 #include <QColor>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "node.h"
 
-#include "core/frame_steps.h"
-#include "core/node_channel.h"
-#include "core/scene.h"
 #include "frame_writer.h"
+#include "model/frame_steps.h"
+#include "model/node_channel.h"
+#include "model/scene.h"
 #include "support/record_text.h"
 #include "support/text_file.h"
 

@@ -1,0 +1,272 @@
+#include "farm/dispatch.h"
+
+#include "farm/command_executor.h"
+#include "farm/discovery.h"
+#include "farm/farm.h"
+#include "farm/verification.h"
+#include "model/node_channel.h"
+#include "options/options.h"
+#include "support/files.h"
+#include "support/number_list.h"
+#include "support/paths.h"
+#include "support/people.h"
+#include "support/record_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+TDispatch::TDispatch(TFarm& farm, TDiscovery& discovery)
+    : FFarm(farm)
+    , FDiscovery(discovery)
+{ }
+
+void TDispatch::TimerMasterTimer()
+{
+    FScenesChanged = false;
+    FComputersChanged = false;
+    FFarm.People.SetStatus(TStatusPanel::Clock, QStringLiteral("Time ") + ClockText(FFarm.Now()));
+    // The TCP/IP listener's step comes with the link.
+    PeriodicRescan();
+    UpdateOwnOverviewEntry();
+    ReadRemoteCommand();
+    VerifyFinishedScenes();
+    RemoveOfflineNodes();
+    ServeNodes();
+    if (FScenesChanged)
+        FFarm.ScenesChanged();
+    if (FComputersChanged)
+        FFarm.ComputersChanged();
+}
+
+void TDispatch::PeriodicRescan()
+{
+    const unsigned interval = static_cast<unsigned>(std::max(FFarm.Options.MasterRenderInterval, 1));
+    if (300000u / interval < static_cast<unsigned>(RescanCounter)) {
+        RescanCounter = 0;
+        FDiscovery.Rescan();
+    } else {
+        ++RescanCounter;
+    }
+}
+
+void TDispatch::UpdateOwnOverviewEntry()
+{
+    const TOptions& options = FFarm.Options;
+    if (FFarm.IdentifyInstallation(options.ScreamerName, options.ScreamerNumbers, options.MemorySize))
+        FComputersChanged = true;
+}
+
+void TDispatch::ReadRemoteCommand()
+{
+    if (!FFarm.Options.MasterScanRemote)
+        return;
+    TCommand command;
+    if (ReadRemoteCommandFile(FFarm.Options, command))
+        ExecuteRemoteCommand(FFarm, FDiscovery, command, FScenesChanged, FComputersChanged);
+}
+
+void TDispatch::VerifyFinishedScenes()
+{
+    for (int i = 0; i < FFarm.Scenes.Count(); ++i) {
+        TScene& scene = FFarm.Scenes.Item(i);
+        // A verified scene has nothing left to find; skipping it spares a walk over every node.
+        if (scene.Verified || !scene.Settings.AutomaticVerify
+            || scene.VerifyTimes >= scene.Settings.AutomaticVerifyTimes || !scene.IsFinished())
+            continue;
+        // Only nodes still holding a piece of the scene keep it from being verified; an idle node
+        // that merely loaded it last does not.
+        const QString held = FFarm.Computers.HeldFrames(scene.Filename);
+        if (!held.isEmpty() && !(FFarm.Options.MasterScenesVerify && FFarm.Scenes.AllFinished()))
+            continue;
+        const bool wasVerified = scene.Verified;
+        const TVerifyResult result
+            = VerifyScene(scene, true, FFarm.People, FFarm.Options.ContentDirectory, held);
+        // Remotes must see the verified mark too.
+        FScenesChanged = FScenesChanged || scene.Verified != wasVerified;
+        if (result.Missing.isEmpty() || !result.QueueChanged)
+            continue;
+        FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Scenes Verify"),
+            ExtractName(scene.Filename) + QStringLiteral(" verified and ")
+                + QString::number(CountNumbers(result.Missing))
+                + QStringLiteral(" missing frames added to renderlist."));
+        FScenesChanged = true;
+    }
+}
+
+void TDispatch::RemoveOfflineNodes()
+{
+    for (int i = FFarm.Computers.Count() - 1; i >= 0; --i) {
+        TComputer& node = FFarm.Computers.Item(i);
+        if (node.StateCode() != TNodeState::Offline)
+            continue;
+        // Whatever road the node left by, an unbooked piece goes back to its scene.
+        if (!node.Frames.isEmpty()) {
+            FFarm.HandBackPiece(node);
+            FScenesChanged = true;
+        }
+        WriteJob(FFarm.Options, node.Number, JobDelete);
+        FFarm.Computers.Delete(i);
+        FComputersChanged = true;
+    }
+}
+
+void TDispatch::ServeNodes()
+{
+    FChoice.CountNodes(FFarm.Computers);
+    for (int i = 0; i < FFarm.Computers.Count(); ++i) {
+        TComputer& node = FFarm.Computers.Item(i);
+        // A job file that cannot be written (a busy file on the share) ends this node's turn;
+        // the others are still served, and the node is tried again on the next tick.
+        try {
+            TakeAcknowledgement(node);
+            switch (node.StateCode()) {
+            case TNodeState::Ready:
+                ServeReady(node);
+                break;
+            case TNodeState::SettingContent:
+                ServeSettingContent(node);
+                break;
+            case TNodeState::Loading:
+                ServeLoading(node);
+                break;
+            default:
+                break;
+            }
+            if (node.StateCode() == TNodeState::Rendering)
+                WriteJob(FFarm.Options, node.Number, JobWait);
+            FFailingNodes.remove(node.Number);
+        } catch (const EInOutError& error) {
+            ReportJobFailure(node, QString::fromLocal8Bit(error.what()));
+        }
+    }
+}
+
+void TDispatch::TakeAcknowledgement(TComputer& node)
+{
+    TAck ack;
+    if (!ReadAck(FFarm.Options, node.Number, ack))
+        return;
+    // The node has not read its new job yet: the old "Ready" stays until it has.
+    if (node.StateCode() == TNodeState::NextFrame && ack.State == AckReady)
+        return;
+    DeleteAck(FFarm.Options, node.Number);
+    // A node being killed must neither get new work nor lose its "quit": only its "Offline" counts.
+    if (node.StateString == StateDying && ack.State != AckOffline)
+        return;
+    if (node.StateCode() == TNodeState::Rendering && ack.State == AckReady)
+        BookPiece(node);
+    node.StateString = ack.State;
+    FComputersChanged = true;
+}
+
+void TDispatch::BookPiece(TComputer& node)
+{
+    // The clock may be set back during a render; a piece never took negative time.
+    const TDateTime duration = std::max(0.0, FFarm.Now() - node.RenderStart);
+    if (!node.Frames.isEmpty())
+        if (TScene* scene = FFarm.Scenes.SceneOfNode(node)) {
+            scene->Statistics.AddFrameTime(duration);
+            FScenesChanged = true;
+        }
+    ++node.RenderCount;
+    node.LastRenderTime = duration;
+    node.Frames.clear();
+}
+
+void TDispatch::ServeReady(TComputer& node)
+{
+    // A piece taken but never rendered (the node came back to "Ready" before "Rendering").
+    if (!node.Frames.isEmpty()) {
+        FFarm.HandBackPiece(node);
+        FScenesChanged = true;
+    }
+    TScene* scene = FChoice.ChooseScene(FFarm.Scenes, node);
+    if (!scene)
+        return;
+    const TSceneSettings before = scene->Settings;
+    const QString frames = scene->NextFramesText(FFarm.Options.MasterScreamerFrames);
+    if (frames.isEmpty())
+        return;
+    // Content and load are skipped only for the very scene the node holds: the same private
+    // copy in the same version.
+    const bool holdsScene = node.SceneLoadFile == scene->KestrionFilename && node.SceneStamp == scene->Edited;
+    // A scene without a content directory of its own renders in the Master's, where
+    // verification looks for its frames.
+    const QString content = scene->ContentDirectoryOr(FFarm.Options.ContentDirectory);
+    try {
+        if (holdsScene)
+            WriteJob(FFarm.Options, node.Number, JobRender, frames);
+        else
+            WriteJob(FFarm.Options, node.Number, JobContent, content);
+    } catch (const EInOutError&) {
+        scene->Settings = before;
+        throw;
+    }
+    if (!holdsScene)
+        node.ContentDirectory = content;
+    node.Frames = frames;
+    FChoice.MoveNode(node, *scene);
+    node.StateString = StateNextFrame;
+    ++FFarm.Options.FramesRendered;
+    node.RenderStart = FFarm.Now();
+    WriteRenderLog(*scene, node);
+    FScenesChanged = true;
+    FComputersChanged = true;
+}
+
+void TDispatch::ServeSettingContent(TComputer& node)
+{
+    TScene* scene = node.Frames.isEmpty() ? nullptr : FFarm.Scenes.SceneOfNode(node);
+    if (!scene) {
+        // The scene was removed while the node set its content directory: its piece is void.
+        WriteJob(FFarm.Options, node.Number, JobWait);
+        node.SceneString.clear();
+        node.SceneLoadFile.clear();
+        node.SceneStamp = 0;
+        TFarm::ClosePiece(node);
+        FChoice.CountNodes(FFarm.Computers);
+        FComputersChanged = true;
+        return;
+    }
+    if (node.SceneLoadFile == scene->KestrionFilename && node.SceneStamp == scene->Edited)
+        return;
+    WriteJob(FFarm.Options, node.Number, JobLoad, scene->KestrionFilename);
+    node.SceneLoadFile = scene->KestrionFilename;
+    node.SceneStamp = scene->Edited;
+    FComputersChanged = true;
+}
+
+void TDispatch::ServeLoading(TComputer& node)
+{
+    if (node.Frames.isEmpty())
+        WriteJob(FFarm.Options, node.Number, JobWait);
+    else
+        WriteJob(FFarm.Options, node.Number, JobRender, node.Frames);
+}
+
+void TDispatch::WriteRenderLog(const TScene& scene, const TComputer& node)
+{
+    if (!scene.Settings.Log)
+        return;
+    QString path = scene.Settings.LogFilename;
+    if (QFileInfo(path).isRelative())
+        path = JoinPath(ExtractDirectory(scene.Filename), path);
+    const QString line = EventTimeText(FFarm.Now()) + QStringLiteral(" - ") + node.Frames
+        + QStringLiteral(" - ") + node.Name + QStringLiteral("\r\n");
+    QFile file(path);
+    if (file.open(QIODevice::Append) && file.write(line.toLocal8Bit()) >= 0 && file.flush())
+        return;
+    // The log is a record, not the work: the tick goes on for the other nodes.
+    FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Render Log"),
+        QStringLiteral("I could not write the render log ") + path + QStringLiteral(": ")
+            + file.errorString());
+}
+
+void TDispatch::ReportJobFailure(const TComputer& node, const QString& error)
+{
+    if (FFailingNodes.contains(node.Number))
+        return;
+    FFailingNodes.insert(node.Number);
+    FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Job File"),
+        QStringLiteral("Screamer %1: %2").arg(node.Number).arg(error));
+}

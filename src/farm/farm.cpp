@@ -1,0 +1,66 @@
+#include "farm/farm.h"
+
+#include "model/scene_record.h"
+#include "options/options.h"
+#include "support/people.h"
+
+TFarm::TFarm(TOptions& options, TPeople& people, const TClock& clock)
+    : Options(options)
+    , People(people)
+    , Clock(clock)
+    , Computers(clock)
+    , Events(options, clock, people)
+{
+}
+
+bool TFarm::IsMaster() const { return Options.Master; }
+
+void TFarm::UserEvent(const QString& type, const QString& comment)
+{
+    Events.AddEvent(3, Options.ScreamerName, type, comment);
+}
+
+void TFarm::ScenesChanged()
+{
+    People.Refresh(TView::Scenes);
+    if (IsMaster() && Options.MasterScanRemote && !SaveSceneList(Scenes, Options.StateScenesFile()))
+        People.Ask(SceneListWriteError, false);
+}
+
+void TFarm::ComputersChanged()
+{
+    People.Refresh(TView::Computers);
+    if (IsMaster() && Options.MasterScanRemote && !Computers.SaveToFile(Options.StateComputersFile()))
+        People.Ask(ComputerListWriteError, false);
+}
+
+bool TFarm::IdentifyInstallation(const QString& name, const QString& screamers, int memory)
+{
+    std::vector<int> changed;
+    if (!IdentifySender(Overview, name, screamers, memory, changed))
+        return false;
+    bool computersChanged = false;
+    for (const int number : changed) {
+        TComputer* computer = Computers.FindByNumber(number);
+        if (!computer || (computer->Name == name && computer->Memory == memory))
+            continue;
+        computer->Name = name;
+        computer->Memory = memory;
+        computersChanged = true;
+    }
+    Overview.SaveIfModified(Options.StateOverviewFile());
+    return computersChanged;
+}
+
+void TFarm::Send(int code, const QStringList& arguments)
+{
+    TCommand command = MakeCommand(code, Options);
+    command.Arguments = arguments;
+    SendCommand(Outbox, command, Options);
+}
+
+void TFarm::HandBackPiece(TComputer& node)
+{
+    Scenes.AddCrashedFrames(node);
+    ClosePiece(node);
+}

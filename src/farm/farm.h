@@ -1,0 +1,64 @@
+#pragma once
+// The farm's state in one place: the options, the queue, the nodes, the local node processes,
+// the overview of computers and the event log. The workers (dispatch, discovery, launch, the
+// remote command executor) change it; the controller owns it and their timers.
+
+#include "events/event_log.h"
+#include "model/computer.h"
+#include "model/scene_list.h"
+#include "model/screamer.h"
+#include "remote/command.h"
+#include "remote/command_file.h"
+#include "remote/overview.h"
+#include "support/clock.h"
+
+#include <functional>
+
+class TOptions;
+class TPeople;
+
+class TFarm
+{
+public:
+    TFarm(TOptions& options, TPeople& people, const TClock& clock);
+
+    TDateTime Now() const { return Clock.Now(); }
+    bool IsMaster() const;
+
+    // An event of level 3 caused by this installation's user.
+    void UserEvent(const QString& type, const QString& comment);
+
+    // After-change steps: show the view again and, on a Master that serves Remotes through
+    // the commands directory, store the list for them.
+    void ScenesChanged();
+    void ComputersChanged();
+
+    // Records an installation as running its screamer numbers (the overview, and the names of
+    // those nodes); stores the overview when it changed. True when a node record changed.
+    bool IdentifyInstallation(const QString& name, const QString& screamers, int memory);
+
+    // Remote side: fills in this installation as the sender and queues the command for the Master.
+    void Send(int code, const QStringList& arguments = {});
+
+    // A node leaves with its piece unrendered: the frames go back to their scene, once.
+    void HandBackPiece(TComputer& node);
+    // The user declared the piece done with (crashed, not to be rendered again).
+    static void ClosePiece(TComputer& node) { node.Frames.clear(); }
+
+    TOptions& Options;
+    TPeople& People;
+    const TClock& Clock;
+    TSceneList Scenes;
+    TComputerList Computers;
+    TScreamerList Screamers;
+    TComputerOverview Overview;
+    TEventLog Events;
+    TCommandOutbox Outbox;
+    // A Remote asks to read the Master's lists again soon (the one-shot update timer).
+    void RemoteUpdateSoon()
+    {
+        if (RequestRemoteUpdate)
+            RequestRemoteUpdate();
+    }
+    std::function<void()> RequestRemoteUpdate;
+};

@@ -1,0 +1,302 @@
+#include "model/scene.h"
+
+#include "options/options.h"
+#include "support/files.h"
+#include "support/paths.h"
+#include "support/record_text.h"
+#include "support/text_file.h"
+#include "support/text_routines.h"
+
+#include <QFileInfo>
+#include <array>
+
+namespace {
+
+const QString KeyFirstFrame = QStringLiteral("FirstFrame");
+const QString KeyLastFrame = QStringLiteral("LastFrame");
+const QString KeyFrameStep = QStringLiteral("FrameStep");
+const QString KeyShowCamera = QStringLiteral("ShowCamera");
+const QString KeyLoadObject = QStringLiteral("LoadObject");
+const QString KeyCustomSize = QStringLiteral("CustomSize");
+const QString DefaultAlphaSaver = QStringLiteral("LW_JPEG(.jpg)");
+// The marker of a scene with extra data, looked for in upper case anywhere in a line.
+const QString ExtraDataMarker = QStringLiteral("ZELKOR");
+
+// Where a line stands in a scene file: the frame range comes from the head, render
+// settings from the camera section, and object sections are not interpreted.
+enum TSceneSection
+{
+    SectionHead = 0,
+    SectionObject = 1,
+    SectionCamera = 2
+};
+
+bool HasKey(const QString& key, const QString& line)
+{
+    QString ignored;
+    return ReadKeyValue(key, line, ignored);
+}
+
+TSceneSection NextSection(const QString& line, TSceneSection section)
+{
+    if (HasKey(KeyShowCamera, line))
+        return SectionCamera;
+    if (HasKey(KeyLoadObject, line))
+        return SectionObject;
+    return section;
+}
+
+// A rewrite of the private copy replaces exactly the lines WriteRenderOptions may write.
+bool IsRenderOptionLine(const QString& line)
+{
+    for (const QString& key : RenderOptionKeys)
+        if (HasKey(key, line))
+            return true;
+    return false;
+}
+
+// A prefix that names its own location: a drive, a network share or an absolute path.
+bool IsNetworkPath(const QString& prefix)
+{
+    return prefix.contains(u':') || prefix.contains(QStringLiteral("\\\\")) || prefix.startsWith(u'/');
+}
+
+bool IsAbsent(const QString& text)
+{
+    return text.isEmpty() || text == NoneText;
+}
+
+// The text between the first "(" and the first ")" of a saver name: ".jpg" for "LW_JPEG(.jpg)".
+QString SaverExtension(const QString& saver)
+{
+    if (saver == NoneText)
+        return QString();
+    const qsizetype open = saver.indexOf(u'(');
+    const qsizetype close = saver.indexOf(u')');
+    if (open < 0 || close <= open)
+        return QString();
+    return saver.mid(open + 1, close - open - 1);
+}
+
+} // namespace
+
+TScene::TScene(const QString& contentDirectory)
+{
+    Settings.ContentDirectory = contentDirectory;
+    SetDataDefaults();
+}
+
+void TScene::SetDataDefaults()
+{
+    Data = TSceneData();
+    Data.OriginalFirst = Settings.CurrentFirst;
+    Data.OriginalLast = Settings.CurrentLast;
+    Data.OriginalStep = Settings.CurrentStep;
+    Data.Resolution = 1;
+    Data.RenderMode = 2;
+    Data.RayTraceEffects = 7;
+    Data.RayRecursionLimit = 16;
+    Data.DataOverlay = -1;
+    Data.SaveRGBImagesPrefix = NoneText;
+    Data.SaveAlphaImagesPrefix = NoneText;
+    Data.RGBImageSaver = NoneText;
+    Data.AlphaImageSaver = NoneText;
+}
+
+bool TScene::ReadSceneFile(const QString& path)
+{
+    Filename = path;
+    QStringList lines;
+    if (!ReadTextLines(path, lines))
+        return false;
+    ReadSceneLines(lines);
+    return Settings.CurrentFirst != -1 && Settings.CurrentLast != -1 && Settings.CurrentStep != 0;
+}
+
+void TScene::ReadSceneLines(const QStringList& lines)
+{
+    TSceneSection section = SectionHead;
+    for (const QString& line : lines) {
+        if (line.contains(ExtraDataMarker, Qt::CaseInsensitive))
+            Data.ExtraData = true;
+        section = NextSection(line, section);
+        if (section == SectionHead) {
+            ReadKeyInteger(KeyFirstFrame, line, Data.OriginalFirst);
+            ReadKeyInteger(KeyLastFrame, line, Data.OriginalLast);
+            ReadKeyInteger(KeyFrameStep, line, Data.OriginalStep);
+        } else if (section == SectionCamera) {
+            ReadRenderSettings(line);
+        }
+    }
+    Settings.Range = true;
+    Settings.CurrentFirst = Data.OriginalFirst;
+    Settings.CurrentLast = Data.OriginalLast;
+    Settings.CurrentStep = Data.OriginalStep;
+    ResetFrames();
+}
+
+void TScene::ReadRenderSettings(const QString& line)
+{
+    ReadKeyBoolean(QStringLiteral("Stereoscopic"), line, Data.Stereoscopic);
+    ReadKeyInteger(QStringLiteral("Resolution"), line, Data.Resolution);
+    if (HasKey(KeyCustomSize, line))
+        Data.CustomSize = true;
+    ReadKeyBoolean(QStringLiteral("NTSCWidescreen"), line, Data.NTSCWidescreen);
+    ReadKeyInteger(QStringLiteral("PixelAspectRatio"), line, Data.PixelAspectRatio);
+    ReadKeyBoolean(QStringLiteral("LimitedRegion"), line, Data.LimitedRegion);
+    ReadKeyInteger(QStringLiteral("SegmentMemory"), line, Data.SegmentMemory);
+    ReadKeyInteger(QStringLiteral("Antialiasing"), line, Data.Antialiasing);
+    ReadKeyBoolean(QStringLiteral("EnhancedAA"), line, Data.EnhancedAA);
+    ReadKeyInteger(QStringLiteral("FilterType"), line, Data.FilterType);
+    ReadKeyBoolean(QStringLiteral("AdaptiveSampling"), line, Data.AdaptiveSampling);
+    ReadKeyInteger(QStringLiteral("AdaptiveThreshold"), line, Data.AdaptiveThreshold);
+    ReadKeyBoolean(QStringLiteral("FilmSize"), line, Data.FilmSize);
+    ReadKeyBoolean(QStringLiteral("FieldRendering"), line, Data.FieldRendering);
+    ReadKeyInteger(QStringLiteral("MotionBlur"), line, Data.MotionBlur);
+    ReadKeyInteger(QStringLiteral("RenderMode"), line, Data.RenderMode);
+    ReadKeyInteger(QStringLiteral("RayTraceEffects"), line, Data.RayTraceEffects);
+    ReadKeyInteger(QStringLiteral("RayRecursionLimit"), line, Data.RayRecursionLimit);
+    ReadKeyInteger(QStringLiteral("DataOverlay"), line, Data.DataOverlay);
+    ReadKeyValue(QStringLiteral("DataOverlayLabel"), line, Data.DataOverlayLabel);
+    ReadKeyInteger(QStringLiteral("OutputFilenameFormat"), line, Data.OutputFilenameFormat);
+    ReadKeyValue(QStringLiteral("AlphaImageSaver"), line, Data.AlphaImageSaver);
+    ReadKeyValue(QStringLiteral("SaveRGBImagesPrefix"), line, Data.SaveRGBImagesPrefix);
+    ReadKeyValue(QStringLiteral("RGBImageSaver"), line, Data.RGBImageSaver);
+    ReadKeyValue(QStringLiteral("SaveAlphaImagesPrefix"), line, Data.SaveAlphaImagesPrefix);
+}
+
+void TScene::WriteRenderOptions(QStringList& lines)
+{
+    lines << SceneLineInteger(QStringLiteral("RenderMode"), Data.RenderMode)
+          << SceneLineInteger(QStringLiteral("RayTraceEffects"), Data.RayTraceEffects)
+          << SceneLineInteger(QStringLiteral("RayRecursionLimit"), Data.RayRecursionLimit);
+    if (Data.DataOverlay != -1)
+        lines << SceneLineInteger(QStringLiteral("DataOverlay"), Data.DataOverlay);
+    lines << SceneLine(QStringLiteral("DataOverlayLabel"), Data.DataOverlayLabel)
+          << SceneLineInteger(QStringLiteral("OutputFilenameFormat"), Data.OutputFilenameFormat);
+    if (Data.SaveRGBImagesPrefix != NoneText)
+        lines << SceneLine(QStringLiteral("SaveRGBImagesPrefix"), Data.SaveRGBImagesPrefix);
+    if (Data.RGBImageSaver != NoneText)
+        lines << SceneLine(QStringLiteral("RGBImageSaver"), Data.RGBImageSaver);
+    if (Data.SaveAlphaImagesPrefix != NoneText) {
+        if (Data.AlphaImageSaver == NoneText)
+            Data.AlphaImageSaver = DefaultAlphaSaver;
+        lines << SceneLine(QStringLiteral("SaveAlphaImagesPrefix"), Data.SaveAlphaImagesPrefix)
+              << SceneLine(QStringLiteral("AlphaImageSaver"), Data.AlphaImageSaver);
+    }
+}
+
+void TScene::WriteCameraSettings(QStringList& lines) const
+{
+    lines << SceneLineBoolean(QStringLiteral("Stereoscopic"), Data.Stereoscopic)
+          << SceneLineInteger(QStringLiteral("Resolution"), Data.Resolution);
+    if (Data.CustomSize)
+        lines << SceneLine(
+            KeyCustomSize, QString::number(Data.CustomWidth) + u' ' + QString::number(Data.CustomHeight));
+    lines << SceneLineBoolean(QStringLiteral("NTSCWidescreen"), Data.NTSCWidescreen)
+          << SceneLineInteger(QStringLiteral("PixelAspectRatio"), Data.PixelAspectRatio)
+          << SceneLineBoolean(QStringLiteral("LimitedRegion"), Data.LimitedRegion)
+          << SceneLineInteger(QStringLiteral("SegmentMemory"), Data.SegmentMemory)
+          << SceneLineInteger(QStringLiteral("Antialiasing"), Data.Antialiasing)
+          << SceneLineBoolean(QStringLiteral("EnhancedAA"), Data.EnhancedAA)
+          << SceneLineInteger(QStringLiteral("FilterType"), Data.FilterType)
+          << SceneLineBoolean(QStringLiteral("AdaptiveSampling"), Data.AdaptiveSampling)
+          << SceneLineInteger(QStringLiteral("AdaptiveThreshold"), Data.AdaptiveThreshold)
+          << SceneLineBoolean(QStringLiteral("FilmSize"), Data.FilmSize)
+          << SceneLineBoolean(QStringLiteral("FieldRendering"), Data.FieldRendering)
+          << SceneLineInteger(QStringLiteral("MotionBlur"), Data.MotionBlur);
+}
+
+void TScene::MakeSceneCopy(TDateTime now)
+{
+    KestrionFilename = FreeFileName(Filename, SceneCopyExtension);
+    Edited = now;
+    if (!CopyFileTo(Filename, KestrionFilename, false))
+        KestrionFilename = NoneText;
+}
+
+bool TScene::RewriteSceneCopy(const QString& path)
+{
+    QStringList lines;
+    TTextEncoding encoding = TTextEncoding::Utf8;
+    if (!ReadTextLines(path, lines, TextFileLimit, &encoding))
+        return false;
+    // Replaced atomically: a node may be loading the copy right now.
+    return WriteTextLines(path, RewriteSceneLines(lines), encoding);
+}
+
+QStringList TScene::RewriteSceneLines(const QStringList& lines)
+{
+    QStringList options;
+    WriteRenderOptions(options);
+    QStringList output;
+    bool written = false;
+    TSceneSection section = SectionHead;
+    for (const QString& line : lines) {
+        section = NextSection(line, section);
+        // Object sections are LightWave's own business; their lines pass untouched.
+        if (section != SectionObject && IsRenderOptionLine(line)) {
+            if (!written)
+                output << options;
+            written = true;
+            continue;
+        }
+        output << line;
+    }
+    if (!written)
+        output << options;
+    return output;
+}
+
+QString TScene::FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const
+{
+    const int format = Data.OutputFilenameFormat;
+    // Formats other than the four known ones are named like the most common, "Name0001.xxx".
+    const bool known = format >= 0 && format <= 3;
+    const int digits = known && format < 2 ? 3 : 4;
+    const bool withExtension = !known || format == 1 || format == 3;
+    const bool rgb = kind == TFrameKind::RGB;
+    const QString& prefix = rgb ? Data.SaveRGBImagesPrefix : Data.SaveAlphaImagesPrefix;
+    const QString& saver = rgb ? Data.RGBImageSaver : Data.AlphaImageSaver;
+    QString name = prefix + ZeroPadded(frame, digits);
+    if (Data.Stereoscopic)
+        name += u'L';
+    if (withExtension)
+        name += SaverExtension(saver);
+    if (IsNetworkPath(prefix))
+        return name;
+    const QString content = ContentDirectoryOr(fallbackContentDirectory);
+    return IsAbsent(content) ? name : JoinPath(content, name);
+}
+
+QString TScene::ContentDirectoryOr(const QString& fallback) const
+{
+    return IsAbsent(Settings.ContentDirectory) ? fallback : Settings.ContentDirectory;
+}
+
+bool TScene::FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const
+{
+    return QFileInfo(FrameFileName(frame, kind, fallbackContentDirectory)).isFile();
+}
+
+QString TScene::WarningsText() const
+{
+    QString text;
+    const QString separator = QStringLiteral(" | ");
+    if (Data.Stereoscopic)
+        text += QStringLiteral("Stereoscopic") + separator;
+    if (Data.SaveRGBImagesPrefix == NoneText)
+        text += QStringLiteral("No RGB image output") + separator;
+    else if (!IsNetworkPath(Data.SaveRGBImagesPrefix))
+        text += QStringLiteral("No network output path (using Content Directory)") + separator;
+    if (Data.SaveRGBImagesPrefix == Data.SaveAlphaImagesPrefix)
+        text += QStringLiteral("Image and alpha output are the same") + separator;
+    if (VerifyTimes == Settings.AutomaticVerifyTimes)
+        text += QString::number(VerifyTimes) + QStringLiteral(" times automatically verified") + separator;
+    if (KestrionFilename == NoneText)
+        text += QStringLiteral("Scene duplication failed (*.lsn)") + separator;
+    if (Data.ExtraData)
+        text += QStringLiteral("An 'Varnocade' scene") + separator;
+    text.chop(separator.size());
+    return text;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// How the farm talks to the people at the computer: the windows answer with dialogs, the
+// program without windows with its log, tests with scripted answers.
+
+#include <QString>
+
+// The views a change asks to be shown again.
+enum class TView
+{
+    Scenes,
+    Computers,
+    Events
+};
+
+// The status bar's panels, in their order.
+enum class TStatusPanel
+{
+    Clock, // "Time ..." on a Master, "Last Update ..." on a Remote
+    Mode,
+    Link, // "TCP/IP" while the link is on
+    LinkStatus
+};
+
+class TPeople
+{
+public:
+    virtual ~TPeople() = default;
+
+    // A question (or, when not `isQuestion`, information); true when answered Ok.
+    virtual bool Ask(const QString& text, bool isQuestion) = 0;
+    // The same with a check box whose state goes in and comes out through `checked`.
+    virtual bool AskWithCheck(const QString& text, const QString& checkText, bool isQuestion, bool& checked)
+        = 0;
+    // A line of text; false (and `text` empty) when cancelled.
+    virtual bool AskText(const QString& caption, QString& text) = 0;
+
+    // A view shows changed data; the windows repaint, the program without windows ignores it.
+    virtual void Refresh(TView) { }
+    virtual void SetStatus(TStatusPanel, const QString&) { }
+    // Work that takes a moment (the hourglass).
+    virtual void Busy(bool) { }
+    virtual void Beep() { }
+
+    // Long lists in messages are shortened to fit this many units of TextWidth.
+    virtual int MessageWidth() const { return 600; }
+    virtual int TextWidth(const QString& text) const { return static_cast<int>(text.size()); }
+};

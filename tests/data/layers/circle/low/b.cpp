@@ -1,0 +1,2 @@
+#include "low/a.h"
+#include "low/b.h"

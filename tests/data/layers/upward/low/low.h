@@ -1,0 +1,3 @@
+#pragma once
+// A low layer that reaches up.
+#include "high/high.h"

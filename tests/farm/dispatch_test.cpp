@@ -1,0 +1,413 @@
+#include "farm/controller.h"
+#include "model/node_channel.h"
+#include "options/options.h"
+#include "support/text_file.h"
+
+#include "scripted_people.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+// A render node played by the test: it answers each new job once, writes an acknowledgement
+// only after the Master took the previous one, and "renders" by counting frames per scene copy.
+struct TSimulatedNode
+{
+    int Number = 0;
+    QString LastJob;
+    QString Loaded;
+    QString Piece;
+    QString LastAck;
+    bool Rendering = false;
+    bool Gone = false;
+};
+
+class DispatchFarm : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Options.Master = true;
+        Options.ScreamerDirectory = Directory.path();
+        Options.MasterScreamerFrames = 2;
+        Options.MasterRenderInterval = 1000;
+        Options.MasterScreamerComputers = 2;
+        Options.ScreamerName = QStringLiteral("Lead");
+        Controller = std::make_unique<TController>(Options, People, Clock);
+        // The one-frame scene counts as finished the moment its piece is taken.
+        AddScene(QStringLiteral("one"), 5, 5, 3);
+        AddScene(QStringLiteral("many"), 1, 8, 2);
+        for (int number : { 1, 2 }) {
+            auto computer = std::make_unique<TComputer>();
+            computer->Number = number;
+            computer->StateString = AckReady;
+            Farm().Computers.Add(std::move(computer));
+            Nodes[number] = TSimulatedNode { number, {}, {}, {}, AckReady, false, false };
+            WriteAck(number, AckReady);
+        }
+    }
+
+    TFarm& Farm() { return Controller->Farm(); }
+
+    void AddScene(const QString& name, int first, int last, int priority)
+    {
+        auto scene = std::make_unique<TScene>();
+        scene->Filename = QStringLiteral("/scenes/") + name + QStringLiteral(".lws");
+        scene->KestrionFilename = QStringLiteral("/scenes/") + name + QStringLiteral(".lns");
+        scene->Settings.Range = true;
+        scene->Settings.CurrentFirst = first;
+        scene->Settings.CurrentLast = last;
+        scene->Settings.Priority = priority;
+        scene->Settings.AutomaticVerify = false;
+        scene->Reset(Clock.Now());
+        Farm().Scenes.Add(std::move(scene), true);
+    }
+
+    void WriteAck(int number, const QString& state)
+    {
+        ASSERT_TRUE(WriteTextLines(AckFileName(Options, number), { state, QString() }));
+    }
+
+    // One poll of the node: acts on a new job, then finishes a render in progress.
+    void Step(TSimulatedNode& node)
+    {
+        if (node.Gone)
+            return;
+        QStringList job;
+        ReadTextLines(JobFileName(Options, node.Number), job);
+        const QString text = job.join(u'|');
+        const bool ackTaken = !QFile::exists(AckFileName(Options, node.Number));
+        if (job.value(0) == QStringLiteral("quit")) {
+            WriteAck(node.Number, AckOffline);
+            node.Gone = true;
+            return;
+        }
+        if (!ackTaken)
+            return;
+        if (node.Rendering) {
+            for (const QString& frame : PieceFrames(node.Piece).split(u' '))
+                ++Rendered[node.Loaded][frame.toInt()];
+            node.Rendering = false;
+            Answer(node, AckReady);
+            return;
+        }
+        if (text == node.LastJob)
+            return;
+        node.LastJob = text;
+        const QString word = job.value(0);
+        if (word == QStringLiteral("content"))
+            Answer(node, AckSettingContent);
+        else if (word == QStringLiteral("load")) {
+            node.Loaded = job.value(1);
+            Answer(node, AckLoading);
+        } else if (word == QStringLiteral("render")) {
+            node.Piece = job.value(1);
+            node.Rendering = true;
+            Answer(node, QStringLiteral("Rendering frame ") + node.Piece.section(u' ', 0, 0));
+        } else if (word == QStringLiteral("wait") && node.LastAck != AckReady)
+            Answer(node, AckReady);
+    }
+
+    void Answer(TSimulatedNode& node, const QString& state)
+    {
+        node.LastAck = state;
+        WriteAck(node.Number, state);
+    }
+
+    void Tick()
+    {
+        Clock.AdvanceSeconds(1);
+        Controller->TimerMasterTimer();
+    }
+
+    // Ticks until node 1 is in `state`, the other node only watching.
+    void BringNodeOneTo(TNodeState state)
+    {
+        for (int i = 0; i < 20 && Farm().Computers.FindByNumber(1)->StateCode() != state; ++i) {
+            Tick();
+            if (Farm().Computers.FindByNumber(1)->StateCode() != state)
+                Step(Nodes[1]);
+        }
+        ASSERT_EQ(Farm().Computers.FindByNumber(1)->StateCode(), state);
+    }
+
+    void RunToEnd()
+    {
+        for (int i = 0; i < 200 && !(Farm().Scenes.AllFinished() && AllBooked()); ++i) {
+            Tick();
+            for (auto& [number, node] : Nodes)
+                Step(node);
+        }
+    }
+
+    bool AllBooked() const
+    {
+        for (int i = 0; i < Controller->Farm().Computers.Count(); ++i)
+            if (!Controller->Farm().Computers.Item(i).Frames.isEmpty())
+                return false;
+        return true;
+    }
+
+    // Every frame rendered once, from the copy of its own scene.
+    // Every frame rendered once, from the copy of its own scene; `skipped` frames of the
+    // `skippedCopy` never.
+    void ExpectEachFrameOnce(const QString& skippedCopy = {}, const QList<int>& skipped = {})
+    {
+        std::map<QString, std::map<int, int>> expected;
+        expected[QStringLiteral("/scenes/one.lns")][5] = 1;
+        for (int frame = 1; frame <= 8; ++frame)
+            expected[QStringLiteral("/scenes/many.lns")][frame] = 1;
+        for (int frame : skipped)
+            expected[skippedCopy].erase(frame);
+        for (const auto& [copy, frames] : expected)
+            EXPECT_EQ(Rendered[copy], frames) << copy.toStdString();
+    }
+
+    QTemporaryDir Directory;
+    TOptions Options;
+    TScriptedPeople People;
+    TManualClock Clock;
+    std::unique_ptr<TController> Controller;
+    std::map<int, TSimulatedNode> Nodes;
+    std::map<QString, std::map<int, int>> Rendered;
+};
+
+TEST_F(DispatchFarm, TwoNodesRenderEveryFrameOnceFromItsOwnScene)
+{
+    // Scenes without a content directory of their own render in the Master's.
+    Options.ContentDirectory = QStringLiteral("/farm/content");
+    Tick();
+    QStringList job;
+    ReadTextLines(JobFileName(Options, 1), job);
+    EXPECT_EQ(job.mid(0, 2), QStringList({ "content", "/farm/content" }));
+    RunToEnd();
+    ExpectEachFrameOnce();
+    EXPECT_TRUE(Farm().Scenes.AllFinished());
+}
+
+enum class TLeave
+{
+    OfflineAck,
+    Kill,
+    CrashedRenderAgain,
+    CrashedNotAgain,
+    ProcessEnded
+};
+
+struct TLeaveCase
+{
+    TNodeState State;
+    TLeave Leave;
+};
+
+class DispatchLeave : public DispatchFarm, public ::testing::WithParamInterface<TLeaveCase>
+{
+};
+
+// Whatever state node 1 is in and whichever road it leaves by, its piece is rendered by node 2
+// exactly once, unless the user chose not to render it again.
+TEST_P(DispatchLeave, PieceIsHandedBackOnce)
+{
+    const TLeaveCase leave = GetParam();
+    BringNodeOneTo(leave.State);
+    const QString piece = Farm().Computers.FindByNumber(1)->Frames;
+    const QString copy = Farm().Scenes.SceneOfNode(*Farm().Computers.FindByNumber(1))->KestrionFilename;
+    ASSERT_FALSE(piece.isEmpty());
+    People.Answer = true;
+    switch (leave.Leave) {
+    case TLeave::OfflineAck:
+        DeleteAck(Options, 1);
+        WriteAck(1, AckOffline);
+        Nodes[1].Gone = true;
+        break;
+    case TLeave::Kill:
+        ASSERT_TRUE(Controller->Discovery().Kill({ 1 }));
+        EXPECT_EQ(Farm().Computers.FindByNumber(1)->StateString, StateDying);
+        break;
+    case TLeave::CrashedRenderAgain:
+    case TLeave::CrashedNotAgain:
+        People.CheckAnswer = leave.Leave == TLeave::CrashedRenderAgain;
+        ASSERT_TRUE(Controller->Discovery().MarkCrashed({ 1 }));
+        Nodes[1].Gone = true;
+        break;
+    case TLeave::ProcessEnded: {
+        auto screamer = std::make_unique<TScreamer>();
+        screamer->Number = 1;
+        screamer->Started = true;
+        screamer->Process.ProcessId = 999999999; // no such process
+        Farm().Screamers.Add(std::move(screamer));
+        Controller->TimerGeneralTimer();
+        Nodes[1].Gone = true;
+        break;
+    }
+    }
+    RunToEnd();
+    EXPECT_EQ(Farm().Computers.FindByNumber(1), nullptr);
+    QList<int> skipped;
+    if (leave.Leave == TLeave::CrashedNotAgain)
+        for (const QString& frame : PieceFrames(piece).split(u' '))
+            skipped << frame.toInt();
+    ExpectEachFrameOnce(copy, skipped);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStateAndRoad, DispatchLeave,
+    ::testing::Values(TLeaveCase { TNodeState::NextFrame, TLeave::OfflineAck }, TLeaveCase { TNodeState::SettingContent, TLeave::OfflineAck },
+        TLeaveCase { TNodeState::Loading, TLeave::OfflineAck }, TLeaveCase { TNodeState::Rendering, TLeave::OfflineAck }, TLeaveCase { TNodeState::NextFrame, TLeave::Kill },
+        TLeaveCase { TNodeState::SettingContent, TLeave::Kill }, TLeaveCase { TNodeState::Loading, TLeave::Kill }, TLeaveCase { TNodeState::Rendering, TLeave::Kill },
+        TLeaveCase { TNodeState::SettingContent, TLeave::CrashedRenderAgain }, TLeaveCase { TNodeState::Rendering, TLeave::CrashedRenderAgain },
+        TLeaveCase { TNodeState::Rendering, TLeave::CrashedNotAgain }, TLeaveCase { TNodeState::Loading, TLeave::ProcessEnded },
+        TLeaveCase { TNodeState::Rendering, TLeave::ProcessEnded }));
+
+TEST_F(DispatchFarm, FailedJobWriteLeavesNodeReadyAndFramesInTheScene)
+{
+    // A directory in the job file's place makes every write fail.
+    ASSERT_TRUE(QDir(Directory.path()).mkdir(QStringLiteral("Job1")));
+    Tick();
+    const TComputer& node = *Farm().Computers.FindByNumber(1);
+    EXPECT_EQ(node.StateString, AckReady);
+    EXPECT_TRUE(node.Frames.isEmpty());
+    EXPECT_EQ(node.SceneStamp, 0);
+    // Node 2 was still served in the same tick.
+    EXPECT_EQ(Farm().Computers.FindByNumber(2)->StateString, StateNextFrame);
+    ASSERT_TRUE(QDir(Directory.path()).rmdir(QStringLiteral("Job1")));
+    RunToEnd();
+    ExpectEachFrameOnce();
+}
+
+TEST_F(DispatchFarm, DyingNodeIgnoresEverythingButOffline)
+{
+    BringNodeOneTo(TNodeState::Rendering);
+    People.Answer = true;
+    ASSERT_TRUE(Controller->Discovery().Kill({ 1 }));
+    WriteAck(1, AckReady);
+    Tick();
+    const TComputer& node = *Farm().Computers.FindByNumber(1);
+    EXPECT_EQ(node.StateString, StateDying);
+    QStringList job;
+    ReadTextLines(JobFileName(Options, 1), job);
+    EXPECT_EQ(job.value(0), QStringLiteral("quit"));
+    // Killing an already gone node sends nothing.
+    Farm().Computers.FindByNumber(2)->StateString = AckOffline;
+    DeleteAck(Options, 2);
+    ASSERT_TRUE(Controller->Discovery().Kill({ 2 }));
+    EXPECT_EQ(Farm().Computers.FindByNumber(2)->StateString, AckOffline);
+}
+
+TEST_F(DispatchFarm, SceneRemovedWhileLoadingVoidsThePiece)
+{
+    BringNodeOneTo(TNodeState::SettingContent);
+    const int id = Farm().Computers.FindByNumber(1)->SceneId;
+    Farm().Scenes.Remove(Farm().Scenes.IndexOfID(id));
+    Tick();
+    const TComputer& node = *Farm().Computers.FindByNumber(1);
+    EXPECT_TRUE(node.Frames.isEmpty());
+    EXPECT_TRUE(node.SceneString.isEmpty());
+    QStringList job;
+    ReadTextLines(JobFileName(Options, 1), job);
+    EXPECT_EQ(job.value(0), QStringLiteral("wait"));
+}
+
+TEST_F(DispatchFarm, RestartFindsThePieceSceneByFileName)
+{
+    BringNodeOneTo(TNodeState::Rendering);
+    TComputer& node = *Farm().Computers.FindByNumber(1);
+    // The computer file keeps no scene ID.
+    node.SceneId = 0;
+    const QString piece = node.Frames;
+    Farm().HandBackPiece(node);
+    EXPECT_TRUE(node.Frames.isEmpty());
+    const TScene* scene = Farm().Scenes.SceneOfNode(node);
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->Settings.MissingList, PieceFrames(piece));
+}
+
+TEST_F(DispatchFarm, RescanPeriodAndRegistration)
+{
+    Options.MasterRenderInterval = 7000;
+    Controller->Dispatch().RescanCounter = 42;
+    Tick();
+    EXPECT_EQ(Controller->Dispatch().RescanCounter, 43);
+    Tick();
+    EXPECT_EQ(Controller->Dispatch().RescanCounter, 0);
+    // Numbers 1 and 2 are registered; the rescan asked nobody else (MasterScreamerComputers is 2).
+    Options.MasterScreamerComputers = 3;
+    Controller->Discovery().Rescan();
+    QStringList job;
+    ASSERT_TRUE(ReadTextLines(JobFileName(Options, 3), job));
+    EXPECT_EQ(job.value(0), QStringLiteral("init"));
+    ASSERT_TRUE(WriteTextLines(AckFileName(Options, 3), { AckInitializing, QStringLiteral("Alpha") }));
+    Controller->TimerMasterRescanTimer();
+    const TComputer* found = Farm().Computers.FindByNumber(3);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->CPU, QStringLiteral("Alpha"));
+    EXPECT_EQ(found->Name, QStringLiteral("Unknown"));
+    EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Comment, QStringLiteral("1 extra found."));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DispatchFarm, VerificationLeavesHeldPiecesAlone)
+{
+    // "one" is done; "many" has every piece out, node 1 still renders 7 and 8.
+    Farm().Scenes.Remove(Farm().Scenes.IndexOfID(Farm().Scenes.Item(0).ID));
+    TScene& scene = Farm().Scenes.Item(0);
+    scene.Settings.AutomaticVerify = true;
+    scene.Data.SaveRGBImagesPrefix = Directory.filePath(QStringLiteral("f_"));
+    scene.Data.OutputFilenameFormat = 0;
+    while (!scene.NextFramesText(2).isEmpty()) { }
+    for (int frame = 2; frame <= 6; ++frame)
+        WriteBytes(scene.FrameFileName(frame, TFrameKind::RGB, QString()), "x");
+    TComputer& node = *Farm().Computers.FindByNumber(1);
+    node.StateString = QStringLiteral("Rendering frame 7");
+    node.Frames = QStringLiteral("7 8 1");
+    node.SceneString = scene.Filename;
+    node.SceneId = scene.ID;
+    Options.MasterScenesVerify = true;
+    DeleteAck(Options, 1);
+    DeleteAck(Options, 2);
+    Tick();
+    // Only frame 1 went back, and idle node 2 took it in the same tick.
+    EXPECT_EQ(Farm().Computers.FindByNumber(2)->Frames, QStringLiteral("1 1 1"));
+    EXPECT_TRUE(scene.Settings.MissingList.isEmpty());
+    EXPECT_FALSE(scene.Verified);
+    EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Comment,
+        QStringLiteral("many.lws verified and 1 missing frames added to renderlist."));
+}
+
+TEST_F(DispatchFarm, RenderLogHasOneLinePerPieceAndBookedTimesAreNeverNegative)
+{
+    for (int i = 0; i < Farm().Scenes.Count(); ++i) {
+        Farm().Scenes.Item(i).Settings.Log = true;
+        Farm().Scenes.Item(i).Settings.LogFilename = Directory.filePath(QStringLiteral("render.log"));
+    }
+    BringNodeOneTo(TNodeState::Rendering);
+    // The clock is set back an hour while node 1 renders.
+    Clock.AdvanceSeconds(-3600);
+    Step(Nodes[1]);
+    Tick();
+    EXPECT_EQ(Farm().Computers.FindByNumber(1)->LastRenderTime, 0.0);
+    RunToEnd();
+    QStringList log;
+    ASSERT_TRUE(ReadTextLines(Directory.filePath(QStringLiteral("render.log")), log));
+    // One piece of "one" and four pieces of two frames of "many".
+    EXPECT_EQ(log.size(), 5);
+    for (int i = 0; i < Farm().Scenes.Count(); ++i)
+        EXPECT_GE(Farm().Scenes.Item(i).Statistics.RenderTimeTotal, 0.0);
+
+    // A log that cannot be written is said, and the other nodes are still served.
+    for (int i = 0; i < Farm().Scenes.Count(); ++i) {
+        Farm().Scenes.Item(i).Settings.LogFilename = Directory.filePath(QStringLiteral("no/such/dir/render.log"));
+        Farm().Scenes.Item(i).Reset(Clock.Now());
+    }
+    RunToEnd();
+    EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Type, QStringLiteral("Render Log"));
+    EXPECT_TRUE(Farm().Scenes.AllFinished());
+}
+
+} // namespace
