@@ -7,7 +7,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -64,17 +63,31 @@ std::vector<std::string> SourceFiles(const fs::path& root)
     return files;
 }
 
+// The quoted name of an include line ("#include \"x/y.h\"", blanks allowed), or empty.
+std::string QuotedInclude(const std::string& line)
+{
+    size_t at = line.find_first_not_of(" \t");
+    if (at == std::string::npos || line[at] != '#')
+        return {};
+    at = line.find_first_not_of(" \t", at + 1);
+    const std::string keyword = "include";
+    if (at == std::string::npos || line.compare(at, keyword.size(), keyword) != 0)
+        return {};
+    at = line.find_first_not_of(" \t", at + keyword.size());
+    if (at == std::string::npos || line[at] != '"')
+        return {};
+    const size_t end = line.find('"', at + 1);
+    return end == std::string::npos ? std::string() : line.substr(at + 1, end - at - 1);
+}
+
 std::vector<TInclude> ReadIncludes(const fs::path& root, const std::string& file)
 {
-    static const std::regex includeLine(R"re(^\s*#\s*include\s*"([^"]+)")re");
     std::vector<TInclude> includes;
     std::ifstream in(root / file);
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        std::smatch match;
-        if (std::regex_search(line, match, includeLine))
-            includes.push_back({ file, number, match[1] });
-    }
+    for (int number = 1; std::getline(in, line); ++number)
+        if (const std::string target = QuotedInclude(line); !target.empty())
+            includes.push_back({ file, number, target });
     return includes;
 }
 
