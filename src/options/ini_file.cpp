@@ -230,6 +230,19 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
     WriteString(section, key, BooleanText(value));
 }
 
+QList<qsizetype> TIniFile::UnreadableLines() const
+{
+    QList<qsizetype> unreadable;
+    QStringView name;
+    for (qsizetype i = 0; i < FLines.size(); ++i) {
+        const QStringView line = TrimBlanks(FLines[i]);
+        if (!line.isEmpty() && !line.startsWith(u';') && !line.startsWith(u'#') && !IsHeader(line, name)
+            && !IsKeyLine(line, name))
+            unreadable.append(i);
+    }
+    return unreadable;
+}
+
 bool TIniFile::UpdateFile() const
 {
     if (FReadFailed)

@@ -41,6 +41,11 @@ public:
     // Replaces the file atomically. False when it cannot be written, or when it existed but
     // could not be read (writing then would lose what it holds).
     bool UpdateFile() const;
+    // The file existed but could not be read; it reads as empty.
+    bool ReadFailed() const { return FReadFailed; }
+    // Indexes into Lines() of the lines this layer reads as nothing: not blank, not a section,
+    // not a key and not a comment (";" or "#").
+    QList<qsizetype> UnreadableLines() const;
 
 private:
     // Where a section lies in FLines; found and indexed on first use.
