@@ -1,5 +1,7 @@
 // kestriond: the Master without windows. Each event is one line on standard output;
-// SIGTERM or SIGINT close the farm as the main window does.
+// SIGTERM or SIGINT close the farm as the main window does. Exit code 1 when another Kestrion
+// runs on this computer, another Master holds the commands directory, or closing could not
+// write what it stores.
 #include "farm/controller.h"
 #include "options/command_line.h"
 #include "options/options.h"
@@ -10,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -73,14 +76,22 @@ int main(int argc, char** argv)
             result = 1;
         QCoreApplication::quit();
     });
+    // This program is a Master or nothing: it ends when another Master holds the directory,
+    // at once when that is so at the start.
+    controller.AnotherMasterFound = [&](const QString& text) {
+        std::fprintf(stderr, "kestriond: %s\n", qPrintable(text));
+        QTimer::singleShot(0, &app, [&] {
+            controller.Close();
+            result = 1;
+            QCoreApplication::quit();
+        });
+    };
 
     controller.Start();
-    if (commandLine.StartNodes) {
-        const TStartMenus menus = controller.StartMenus();
-        for (int i = 0; i < StartMenuEntries; ++i)
-            if (menus.Entries[static_cast<size_t>(i)].Enabled)
-                controller.StartScreamer(i);
-    }
+    if (controller.GaveWay())
+        return 1;
+    if (commandLine.StartNodes)
+        controller.StartLocalNodes();
     QCoreApplication::exec();
     return result;
 }
