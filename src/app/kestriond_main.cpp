@@ -67,7 +67,12 @@ int main(int argc, char** argv)
     TConsolePeople people;
     TClock clock;
     TController controller(options, people, clock);
-    controller.Farm().Events.Added = [](const TEvent& event) { TConsolePeople::Print(EventLine(event)); };
+    // A Master refused at its start says why and nothing more: it does not start.
+    bool refused = false;
+    controller.Farm().Events.Added = [&refused](const TEvent& event) {
+        if (!refused)
+            TConsolePeople::Print(EventLine(event));
+    };
 
     TTerminationSignal termination;
     int result = 0;
@@ -78,8 +83,10 @@ int main(int argc, char** argv)
     });
     // This program is a Master or nothing: it ends when another Master holds the directory,
     // at once when that is so at the start.
+    bool starting = true;
     controller.AnotherMasterFound = [&](const QString& text) {
         std::fprintf(stderr, "kestriond: %s\n", qPrintable(text));
+        refused = starting;
         QTimer::singleShot(0, &app, [&] {
             controller.Close();
             result = 1;
@@ -88,7 +95,8 @@ int main(int argc, char** argv)
     };
 
     controller.Start();
-    if (controller.GaveWay())
+    starting = false;
+    if (refused)
         return 1;
     if (commandLine.StartNodes)
         controller.StartLocalNodes();
