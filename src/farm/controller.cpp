@@ -40,7 +40,8 @@ void TController::Start()
     FDispatch.RescanCounter = 0;
     if (FFarm.IsMaster()) {
         CheckLightWaveConfig();
-        // Lists read before the commands directory is there would be stored empty over the queue.
+        // Lists read before the commands directory is there would be stored empty over the
+        // queue: a Master reads them once it can drive.
         FListsPending = true;
     } else
         LoadLists(false);
@@ -61,6 +62,8 @@ void TController::LoadLists(bool master)
     }
     FFarm.People.Refresh(TView::Scenes);
     FFarm.People.Refresh(TView::Computers);
+    // Lists of a directory that is not there yet are read again once a Master can drive.
+    FListsPending = !QFileInfo(options.ScreamerDirectory).isDir();
 }
 
 void TController::CheckLightWaveConfig()
@@ -128,10 +131,8 @@ bool TController::ReadyToDrive()
     FDriving = true;
     FGaveWay = false;
     TimerMasterLock.start();
-    if (FListsPending) {
-        FListsPending = false;
+    if (FListsPending)
         LoadLists(true);
-    }
     if (FStartNodesPending)
         StartNodesNow();
     return true;
@@ -143,10 +144,8 @@ void TController::GiveWay(const QString& text)
     FFarm.Options.Master = false;
     AddMasterEvent(QStringLiteral("Master"), text);
     // As a Remote it shows the other Master's lists.
-    if (FListsPending) {
-        FListsPending = false;
+    if (FListsPending)
         LoadLists(false);
-    }
     if (AnotherMasterFound)
         AnotherMasterFound(text);
 }
@@ -302,8 +301,11 @@ bool TController::Kill(const QList<int>& numbers)
 
 void TController::Update()
 {
-    if (!FFarm.IsMaster())
-        UpdateFromMaster(FFarm);
+    if (FFarm.IsMaster())
+        return;
+    UpdateFromMaster(FFarm);
+    if (QFileInfo(FFarm.Options.ScreamerDirectory).isDir())
+        FListsPending = false;
 }
 
 void TController::TimerRemoteUpdateAutomaticTimer()

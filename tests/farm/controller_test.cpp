@@ -149,6 +149,26 @@ TEST_F(ControllerStart, AMasterWaitsForItsCommandsDirectoryAndKeepsTheQueueThatA
     EXPECT_EQ(stored.Item(0).Filename, QStringLiteral("/scenes/real.lws"));
 }
 
+// A Remote started without its share and then made the Master reads the share's queue when it
+// appears, rather than storing the empty lists it had.
+TEST_F(ControllerStart, ARemoteMadeMasterBeforeTheShareAppearsReadsItsQueue)
+{
+    Options.Master = false;
+    TController controller(Options, People, Clock);
+    controller.Start();
+    Options.Master = true;
+    controller.ApplyMode();
+    EXPECT_FALSE(controller.Driving());
+    StoreQueue(Share(), QStringLiteral("/scenes/real.lws"));
+    controller.TimerMasterTimer();
+    ASSERT_TRUE(controller.Driving());
+    EXPECT_EQ(controller.Farm().Scenes.Count(), 1);
+    EXPECT_TRUE(controller.Close());
+    TSceneList stored;
+    ASSERT_TRUE(LoadSceneList(stored, Options.StateScenesFile()));
+    EXPECT_EQ(stored.Count(), 1);
+}
+
 TEST_F(ControllerStart, AMasterClosedWhileWaitingStoresNothing)
 {
     TController controller(Options, People, Clock);
