@@ -43,9 +43,9 @@ public:
     bool UpdateFile() const;
     // The file existed but could not be read; it reads as empty.
     bool ReadFailed() const { return FReadFailed; }
-    // Indexes into Lines() of the lines this layer reads as nothing: not blank, not a section,
-    // not a key and not a comment (";" or "#").
-    QList<qsizetype> UnreadableLines() const;
+    // How many lines this layer reads as nothing (not blank, not a section, not a key and not a
+    // comment, ";" or "#"); the indexes into Lines() of the first `most` of them go to `first`.
+    qsizetype UnreadableLines(QList<qsizetype>& first, qsizetype most) const;
 
 private:
     // Where a section lies in FLines; found and indexed on first use.

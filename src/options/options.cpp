@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -81,6 +82,13 @@ void ForEachSetting(TOptionsType& o, TSettingOrder order, TVisit&& visit)
     visit("LookTray", o.LookTray, true);
 }
 
+// Texts from the file are named by their start, so that one event stays readable.
+QString Shortened(const QString& text)
+{
+    constexpr qsizetype Shown = 60;
+    return text.size() > Shown ? text.left(Shown) + QStringLiteral("...") : text;
+}
+
 // Numbers and flags whose text is no decimal integer keep their default, and are noted.
 bool Converts(const TIniFile& ini, const QString& key, QString& text)
 {
@@ -93,7 +101,7 @@ void ReadSetting(const TIniFile& ini, const QString& key, bool& field, bool defa
 {
     QString text;
     if (!Converts(ini, key, text))
-        bad << key + u'=' + text;
+        bad << key + u'=' + Shortened(text);
     field = ini.ReadBool(OptionsSection, key, defaultValue);
 }
 
@@ -101,7 +109,7 @@ void ReadSetting(const TIniFile& ini, const QString& key, int& field, int defaul
 {
     QString text;
     if (!Converts(ini, key, text))
-        bad << key + u'=' + text;
+        bad << key + u'=' + Shortened(text);
     field = ini.ReadInteger(OptionsSection, key, defaultValue);
 }
 
@@ -111,24 +119,21 @@ void ReadSetting(
     field = ini.ReadString(OptionsSection, key, defaultValue);
 }
 
-// A long list is cut, so that one event stays readable.
-QString ListText(const QStringList& items)
+// A long list is cut too.
+constexpr qsizetype ListShown = 10;
+
+QString ListText(const QStringList& items, qsizetype total = -1)
 {
-    constexpr qsizetype Shown = 10;
-    QString text = items.mid(0, Shown).join(QStringLiteral(", "));
-    if (items.size() > Shown)
-        text += QStringLiteral(" and %1 more").arg(items.size() - Shown);
+    QString text = items.mid(0, ListShown).join(QStringLiteral(", "));
+    const qsizetype more = std::max(total, items.size()) - std::min(items.size(), ListShown);
+    if (more > 0)
+        text += QStringLiteral(" and %1 more").arg(more);
     return text;
 }
 
-// How an unreadable line is named: its number and the start of its text.
 QString LineText(qsizetype index, const QString& line)
 {
-    constexpr qsizetype Shown = 60;
-    QString text = line.trimmed();
-    if (text.size() > Shown)
-        text = text.left(Shown) + QStringLiteral("...");
-    return QStringLiteral("line %1 \"%2\"").arg(index + 1).arg(text);
+    return QStringLiteral("line %1 \"%2\"").arg(index + 1).arg(Shortened(line.trimmed()));
 }
 
 void WriteSetting(TIniFile& ini, const QString& key, bool value)
@@ -170,7 +175,9 @@ void TOptions::ReadSettings(const TIniFile& ini)
 {
     FNotes = TReadNotes();
     FNotes.ReadFailed = ini.ReadFailed();
-    for (const qsizetype index : ini.UnreadableLines())
+    QList<qsizetype> unreadable;
+    FNotes.LineCount = ini.UnreadableLines(unreadable, ListShown);
+    for (const qsizetype index : unreadable)
         FNotes.Lines << LineText(index, ini.Lines().at(index));
     ForEachSetting(
         *this, TSettingOrder::Load, [this, &ini](const char* key, auto& field, const auto& defaultValue) {
@@ -187,7 +194,7 @@ void TOptions::ReadSettings(const TIniFile& ini)
     int converted = 0;
     const QString countText = ini.ReadString(SceneDefaultSection, SceneDefaultCountKey, QStringLiteral("0"));
     if (!TextToInteger(countText, converted))
-        FNotes.Values << SceneDefaultCountKey + u'=' + countText;
+        FNotes.Values << SceneDefaultCountKey + u'=' + Shortened(countText);
     for (qint64 number = 1; number <= count; ++number) {
         const QString key = SceneDefaultLineKey(number);
         if (!ini.ValueExists(SceneDefaultSection, key))
@@ -232,7 +239,7 @@ QString TOptions::LoadReport() const
     QString text = QStringLiteral("The options file %1").arg(path);
     if (!FNotes.Lines.isEmpty())
         text += QStringLiteral(" has lines that are no section, key or comment: %1.")
-                    .arg(ListText(FNotes.Lines));
+                    .arg(ListText(FNotes.Lines, FNotes.LineCount));
     if (!FNotes.Values.isEmpty())
         text += QStringLiteral("%1 has values that are no whole number: %2, so these keep their defaults.")
                     .arg(FNotes.Lines.isEmpty() ? QString() : QStringLiteral(" It"), ListText(FNotes.Values));

@@ -119,7 +119,8 @@ private:
     struct TReadNotes
     {
         bool ReadFailed = false;
-        QStringList Lines; // lines the ini layer reads as nothing, as the report names them
+        QStringList Lines; // the first lines the ini layer reads as nothing, as the report names them
+        qsizetype LineCount = 0; // all of them
         QStringList Values; // "Key=value" of numbers and flags that do not convert
         QStringList Missing; // keys of section "Options" the file does not hold
     };

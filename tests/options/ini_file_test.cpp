@@ -98,9 +98,13 @@ TEST(IniFile, ReadsLikeThePrivateProfileFunctions)
     EXPECT_FALSE(ini.SectionExists(QStringLiteral("Nowhere")));
     EXPECT_TRUE(ini.ValueExists(QStringLiteral("Options"), QStringLiteral("Empty")));
     // A key line needs a key; a header without "]" still is one.
-    EXPECT_EQ(ini.UnreadableLines(), QList<qsizetype> { 5 });
-    EXPECT_EQ(FromText(QStringLiteral("[Options]\nMaster 1\n# note\n \t\nMaster: 1")).UnreadableLines(),
-        (QList<qsizetype> { 1, 4 }));
+    QList<qsizetype> unreadable;
+    EXPECT_EQ(ini.UnreadableLines(unreadable, 10), 1);
+    EXPECT_EQ(unreadable, QList<qsizetype> { 5 });
+    EXPECT_EQ(FromText(QStringLiteral("[Options]\nMaster 1\n# note\n \t\nMaster: 1\nx\ny"))
+                  .UnreadableLines(unreadable, 2),
+        4);
+    EXPECT_EQ(unreadable, (QList<qsizetype> { 1, 4 }));
 
     // Writing updates the first of duplicate keys, keeping its spelling.
     TIniFile written = ini;

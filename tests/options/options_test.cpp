@@ -211,6 +211,11 @@ TEST(Options, AFileWithFaultsIsReportedAndKeptWhenSettingsWereLost)
     EXPECT_TRUE(options.LoadReport().contains(QStringLiteral("\"just a note\"")));
     EXPECT_FALSE(options.KeepsFile());
 
+    // A file of garbage is named by its first lines.
+    WriteBytes(path, QByteArray("[Options]\n") + QByteArray("garbage\n").repeated(12));
+    options.Load();
+    EXPECT_TRUE(options.LoadReport().contains(QStringLiteral("line 11 \"garbage\" and 2 more.")));
+
     // One that cannot be read at all keeps every default and is left alone.
     const QString folder = dir.filePath(QStringLiteral("folder.ini"));
     ASSERT_TRUE(QDir().mkpath(folder));
