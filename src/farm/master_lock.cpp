@@ -48,6 +48,15 @@ bool FileSystemNow(const QString& directory, QDateTime& now, QString& error)
     return written && now.isValid();
 }
 
+bool ReadHolder(const QString& path, TMasterLockHolder& holder)
+{
+    QStringList lines;
+    if (!ReadTextLines(path, lines, LockFileLimit))
+        return false;
+    holder = TMasterLockHolder::FromLines(lines);
+    return true;
+}
+
 bool ProcessAlive(qint64 process)
 {
     if (process <= 0 || process > std::numeric_limits<pid_t>::max())
@@ -154,12 +163,31 @@ TMasterLock::TResult TMasterLock::Take(const QString& directory, const QString& 
         FHolder = holder;
         if (!IsStale(holder))
             break;
-        if (!QFile::remove(FPath) && QFileInfo::exists(FPath)) {
-            FReason = QStringLiteral("its lock file %1 cannot be removed").arg(FPath);
-            return TResult::Failed;
+        if (!RemoveStale(holder)) {
+            ReadLock(FHolder);
+            FReason.clear();
+            break;
         }
     }
     return TResult::Held;
+}
+
+bool TMasterLock::RemoveStale(const TMasterLockHolder& stale)
+{
+    const QString aside
+        = QStringLiteral("%1.%2.%3.stale")
+              .arg(FPath, OwnerTag(), QString::number(QRandomGenerator::global()->generate64(), 36));
+    if (!QFile::rename(FPath, aside))
+        return !QFileInfo::exists(FPath);
+    TMasterLockHolder moved;
+    ReadHolder(aside, moved);
+    const bool same = moved.Session == stale.Session && moved.Heartbeat == stale.Heartbeat
+        && moved.Computer == stale.Computer && moved.Process == stale.Process;
+    // A lock that beat again, or another Master's that came first, goes back unless yet
+    // another is there by now.
+    if (same || !QFile::rename(aside, FPath))
+        QFile::remove(aside);
+    return same;
 }
 
 bool TMasterLock::Heartbeat()
@@ -219,11 +247,7 @@ bool TMasterLock::CreateLock(QString& error)
 
 bool TMasterLock::ReadLock(TMasterLockHolder& holder) const
 {
-    QStringList lines;
-    if (!ReadTextLines(FPath, lines, LockFileLimit))
-        return false;
-    holder = TMasterLockHolder::FromLines(lines);
-    return true;
+    return ReadHolder(FPath, holder);
 }
 
 bool TMasterLock::IsStale(const TMasterLockHolder& holder)

@@ -68,6 +68,9 @@ private:
     bool ReadLock(TMasterLockHolder& holder) const;
     // True when the lock `holder` names belongs to a Master that is gone; FReason says why.
     bool IsStale(const TMasterLockHolder& holder);
+    // Takes the stale lock away under a private name, so that of two Masters taking it over at
+    // once only one removes it. False when what was taken proved another (then it goes back).
+    bool RemoveStale(const TMasterLockHolder& stale);
 
     TMasterLockHolder FOwn;
     TMasterLockHolder FHolder;
