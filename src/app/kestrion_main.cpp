@@ -1,5 +1,6 @@
 // kestrion: the desktop program. "kestrion [R [OPTIONS]]": R runs this installation as a Remote;
-// OPTIONS (honoured only after a first argument) names the options file without ".ini".
+// OPTIONS (honoured only after a first argument) names the options file, ".ini" added unless it
+// ends so.
 #include "options/command_line.h"
 #include "options/options.h"
 #include "support/termination_signal.h"

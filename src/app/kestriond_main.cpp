@@ -1,5 +1,7 @@
 // kestriond: the Master without windows. Each event is one line on standard output;
-// SIGTERM or SIGINT close the farm as the main window does.
+// SIGTERM or SIGINT close the farm as the main window does. Exit code 1 when another Kestrion
+// runs on this computer, another Master holds the commands directory, or closing could not
+// write what it stores.
 #include "farm/controller.h"
 #include "options/command_line.h"
 #include "options/options.h"
@@ -10,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -64,7 +67,12 @@ int main(int argc, char** argv)
     TConsolePeople people;
     TClock clock;
     TController controller(options, people, clock);
-    controller.Farm().Events.Added = [](const TEvent& event) { TConsolePeople::Print(EventLine(event)); };
+    // A Master refused at its start says why and nothing more: it does not start.
+    bool refused = false;
+    controller.Farm().Events.Added = [&refused](const TEvent& event) {
+        if (!refused)
+            TConsolePeople::Print(EventLine(event));
+    };
 
     TTerminationSignal termination;
     int result = 0;
@@ -73,14 +81,25 @@ int main(int argc, char** argv)
             result = 1;
         QCoreApplication::quit();
     });
+    // This program is a Master or nothing: it ends when another Master holds the directory,
+    // at once when that is so at the start.
+    bool starting = true;
+    controller.AnotherMasterFound = [&](const QString& text) {
+        std::fprintf(stderr, "kestriond: %s\n", qPrintable(text));
+        refused = starting;
+        QTimer::singleShot(0, &app, [&] {
+            controller.Close();
+            result = 1;
+            QCoreApplication::quit();
+        });
+    };
 
     controller.Start();
-    if (commandLine.StartNodes) {
-        const TStartMenus menus = controller.StartMenus();
-        for (int i = 0; i < StartMenuEntries; ++i)
-            if (menus.Entries[static_cast<size_t>(i)].Enabled)
-                controller.StartScreamer(i);
-    }
+    starting = false;
+    if (refused)
+        return 1;
+    if (commandLine.StartNodes)
+        controller.StartLocalNodes();
     QCoreApplication::exec();
     return result;
 }

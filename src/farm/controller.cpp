@@ -6,6 +6,8 @@
 #include "support/files.h"
 #include "support/people.h"
 
+#include <QFileInfo>
+
 TController::TController(TOptions& options, TPeople& people, const TClock& clock)
     : FFarm(options, people, clock)
     , FDiscovery(FFarm)
@@ -17,6 +19,8 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     TimerRemoteUpdateAutomatic.setSingleShot(true);
     TimerRemoteUpdateAutomatic.setInterval(3000);
     TimerGeneral.setInterval(1000);
+    TimerMasterLock.setInterval(TMasterLock::HeartbeatMilliseconds);
+    connect(&TimerMasterLock, &QTimer::timeout, this, &TController::TimerMasterLockTimer);
     connect(&TimerMaster, &QTimer::timeout, this, &TController::TimerMasterTimer);
     connect(&TimerMasterRescan, &QTimer::timeout, this, &TController::TimerMasterRescanTimer);
     connect(&TimerGeneral, &QTimer::timeout, this, &TController::TimerGeneralTimer);
@@ -30,25 +34,128 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
 void TController::Start()
 {
     TOptions& options = FFarm.Options;
+    if (const QString report = options.LoadReport(); !report.isEmpty())
+        FFarm.Events.AddEvent(1, QStringLiteral("Program"), QStringLiteral("Options"), report);
+    FFarm.Screamers.Sync(options.ScreamerNumbers);
+    FDispatch.RescanCounter = 0;
+    if (FFarm.IsMaster()) {
+        CheckLightWaveConfig();
+        // Lists read before the commands directory is there would be stored empty over the
+        // queue: a Master reads them once it can drive.
+        FListsPending = true;
+    } else
+        LoadLists(false);
+    ApplyMode();
+    FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Started."));
+}
+
+void TController::LoadLists(bool master)
+{
+    TOptions& options = FFarm.Options;
     // Missing list files are no error: the lists start empty.
     LoadSceneList(FFarm.Scenes, options.StateScenesFile());
     FFarm.Computers.LoadFromFile(options.StateComputersFile());
-    FFarm.Screamers.Sync(options.ScreamerNumbers);
-    if (FFarm.IsMaster()) {
+    if (master) {
         if (FFarm.Overview.Load(options.StateOverviewFile()) == TComputerOverview::TLoadResult::Outdated)
             FFarm.People.Ask(OverviewOutdatedText, false);
         FFarm.Overview.SetItemCount(options.MasterScreamerComputers);
     }
-    FDispatch.RescanCounter = 0;
-    ApplyMode();
-    FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Started."));
+    FFarm.People.Refresh(TView::Scenes);
+    FFarm.People.Refresh(TView::Computers);
+    // Lists of a directory that is not there yet are read again once a Master can drive.
+    FListsPending = !QFileInfo(options.ScreamerDirectory).isDir();
+}
+
+void TController::CheckLightWaveConfig()
+{
+    const TOptions& options = FFarm.Options;
+    if (options.ScreamerConfig == NoneText)
+        AddMasterEvent(QStringLiteral("Start"),
+            QStringLiteral("LightWave's configuration directory is not set (option ScreamerConfig): the "
+                           "content directory is unknown."));
+    else if (!QFileInfo(options.LightWaveConfigFile()).isFile())
+        AddMasterEvent(QStringLiteral("Start"),
+            QStringLiteral("LightWave's configuration %1 was not found (options ScreamerConfig and "
+                           "ConfigNumber): the content directory is unknown.")
+                .arg(options.LightWaveConfigFile()));
+}
+
+void TController::AddMasterEvent(const QString& type, const QString& comment)
+{
+    FFarm.Events.AddEvent(1, QStringLiteral("Master"), type, comment);
+}
+
+bool TController::ReadyToDrive()
+{
+    if (FDriving)
+        return true;
+    if (!FFarm.IsMaster())
+        return false;
+    const TOptions& options = FFarm.Options;
+    const QString directory = options.ScreamerDirectory;
+    const auto wait = [this](const QString& problem) {
+        if (problem != FWaitingFor)
+            AddMasterEvent(QStringLiteral("Start"),
+                problem + QStringLiteral(" Until then this Master drives no node and stores nothing."));
+        FWaitingFor = problem;
+        return false;
+    };
+    if (const QString problem = CommandsDirectoryProblem(directory); !problem.isEmpty())
+        return wait(problem);
+    switch (FLock.Take(directory, options.SystemInfo.ComputerName, options.ScreamerName)) {
+    case TMasterLock::TResult::Held: {
+        QString holder = FLock.Holder().Text();
+        if (!FLock.Reason().isEmpty())
+            holder += QStringLiteral(" (") + FLock.Reason() + u')';
+        GiveWay(QStringLiteral("The commands directory %1 is driven by another Master: %2. This one drives "
+                               "no node and runs as a Remote until it is closed.")
+                    .arg(directory, holder));
+        return false;
+    }
+    case TMasterLock::TResult::Failed:
+        return wait(
+            QStringLiteral("The lock file %1 cannot be written: %2.").arg(FLock.Path(), FLock.Reason()));
+    case TMasterLock::TResult::TakenOver:
+        AddMasterEvent(QStringLiteral("Master"),
+            QStringLiteral("Took the commands directory %1 over from %2: %3.")
+                .arg(directory, FLock.Holder().Text(), FLock.Reason()));
+        break;
+    case TMasterLock::TResult::Taken:
+        break;
+    }
+    if (!FWaitingFor.isEmpty())
+        AddMasterEvent(QStringLiteral("Start"),
+            QStringLiteral("The commands directory %1 can be used now: this Master drives the nodes.")
+                .arg(directory));
+    FWaitingFor.clear();
+    FDriving = true;
+    FGaveWay = false;
+    TimerMasterLock.start();
+    if (FListsPending)
+        LoadLists(true);
+    if (FStartNodesPending)
+        StartNodesNow();
+    return true;
+}
+
+void TController::GiveWay(const QString& text)
+{
+    FGaveWay = true;
+    FFarm.Options.Master = false;
+    AddMasterEvent(QStringLiteral("Master"), text);
+    // As a Remote it shows the other Master's lists.
+    if (FListsPending)
+        LoadLists(false);
+    if (AnotherMasterFound)
+        AnotherMasterFound(text);
 }
 
 bool TController::Close()
 {
     FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Ended"));
     bool written = true;
-    if (FFarm.IsMaster()) {
+    // A Master that never drove has no lists of its own: storing them would empty the queue.
+    if (FFarm.IsMaster() && FDriving) {
         if (!SaveSceneList(FFarm.Scenes, FFarm.Options.StateScenesFile())) {
             FFarm.People.Ask(SceneListWriteError, false);
             written = false;
@@ -63,11 +170,24 @@ bool TController::Close()
     TimerRemote.stop();
     TimerMasterRescan.stop();
     TimerRemoteUpdateAutomatic.stop();
+    TimerMasterLock.stop();
+    FLock.Release();
+    FDriving = false;
+    // Running as a Remote because another Master held the directory changes no stored mode.
+    if (FGaveWay)
+        FFarm.Options.Master = true;
     return FFarm.Options.Save() && written;
 }
 
 void TController::ApplyMode()
 {
+    if (FFarm.IsMaster())
+        ReadyToDrive();
+    else if (FDriving) {
+        FDriving = false;
+        TimerMasterLock.stop();
+        FLock.Release();
+    }
     if (FFarm.IsMaster()) {
         TimerMaster.setInterval(std::max(FFarm.Options.MasterRenderInterval, 1));
         TimerMaster.start();
@@ -77,6 +197,27 @@ void TController::ApplyMode()
         TimerRemote.start();
     }
     TimerGeneral.start();
+}
+
+void TController::StartLocalNodes()
+{
+    if (const QString problem = NodeProgramProblem(FFarm.Options); !problem.isEmpty()) {
+        AddMasterEvent(
+            QStringLiteral("Start"), problem + QStringLiteral(" No node of this computer is started."));
+        return;
+    }
+    FStartNodesPending = true;
+    if (FDriving || !FFarm.IsMaster())
+        StartNodesNow();
+}
+
+void TController::StartNodesNow()
+{
+    FStartNodesPending = false;
+    const TStartMenus menus = StartMenus();
+    for (int i = 0; i < StartMenuEntries; ++i)
+        if (menus.Entries[static_cast<size_t>(i)].Enabled)
+            StartScreamer(i);
 }
 
 template <typename Work> void TController::Guarded(QString& lastError, Work work)
@@ -94,19 +235,39 @@ template <typename Work> void TController::Guarded(QString& lastError, Work work
 
 void TController::TimerMasterTimer()
 {
+    if (!ReadyToDrive()) {
+        if (!FFarm.IsMaster())
+            ApplyMode();
+        return;
+    }
     Guarded(FMasterError, [this] { FDispatch.TimerMasterTimer(); });
 }
 
 void TController::TimerMasterRescanTimer()
 {
     TimerMasterRescan.stop();
-    Guarded(FRescanError, [this] { FDiscovery.TimerMasterRescanTimer(); });
+    if (FDriving)
+        Guarded(FRescanError, [this] { FDiscovery.TimerMasterRescanTimer(); });
+}
+
+void TController::TimerMasterLockTimer()
+{
+    if (!FDriving || FLock.Heartbeat())
+        return;
+    FDriving = false;
+    TimerMasterLock.stop();
+    GiveWay(QStringLiteral("Another Master has taken the commands directory %1 over: %2. This one drives no "
+                           "node from now on and runs as a Remote until it is closed.")
+                .arg(FFarm.Options.ScreamerDirectory, FLock.Holder().Text()));
+    ApplyMode();
 }
 
 void TController::TimerGeneralTimer()
 {
     Guarded(FGeneralError, [this] {
-        FDiscovery.CheckNodeProcesses();
+        // A waiting Master has no nodes of its own to watch yet.
+        if (FDriving || !FFarm.IsMaster())
+            FDiscovery.CheckNodeProcesses();
         // Commands wait in the outbox until the Master has taken the one before.
         FFarm.Outbox.Flush(FFarm.Options);
     });
@@ -140,8 +301,11 @@ bool TController::Kill(const QList<int>& numbers)
 
 void TController::Update()
 {
-    if (!FFarm.IsMaster())
-        UpdateFromMaster(FFarm);
+    if (FFarm.IsMaster())
+        return;
+    UpdateFromMaster(FFarm);
+    if (QFileInfo(FFarm.Options.ScreamerDirectory).isDir())
+        FListsPending = false;
 }
 
 void TController::TimerRemoteUpdateAutomaticTimer()

@@ -5,10 +5,12 @@
 #include "farm/discovery.h"
 #include "farm/dispatch.h"
 #include "farm/farm.h"
+#include "farm/master_lock.h"
 #include "farm/node_launch.h"
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class TController : public QObject
 {
@@ -16,18 +18,34 @@ class TController : public QObject
 public:
     TController(TOptions& options, TPeople& people, const TClock& clock);
 
-    // The farm's part of start-up: lists, overview and local nodes loaded, the mode applied
-    // (timers started), "Started." logged.
+    // The farm's part of start-up: what the options file and a Master cannot work without
+    // checked (an event for each fault), lists, overview and local nodes loaded, the mode
+    // applied (timers started), "Started." logged. A Master loads its lists only from a usable
+    // commands directory whose lock it holds; until then it waits, driving and storing nothing.
     void Start();
-    // The farm's part of closing: "Ended" logged, the Master's lists stored, the timers stopped,
-    // the options written. False when something could not be written (already reported).
+    // The farm's part of closing: "Ended" logged, the Master's lists stored (when it drove),
+    // the timers stopped, the lock given back, the options written. False when something could
+    // not be written (already reported).
     bool Close();
-    // Timers for the mode the options name.
+    // Timers for the mode the options name; a Master takes its commands directory's lock first.
     void ApplyMode();
+    // Starts every local node the Start menus offer, as soon as this Master drives; an event,
+    // and no start, when the node program cannot be run.
+    void StartLocalNodes();
+
+    // This Master drives the nodes: its commands directory is usable and the lock is its own.
+    bool Driving() const { return FDriving; }
+    // Another Master holds the commands directory: this farm runs as a Remote until it closes,
+    // and the stored mode stays Master.
+    bool GaveWay() const { return FGaveWay; }
+    // Told, with the event's text, when this Master gives way to another.
+    std::function<void(const QString&)> AnotherMasterFound;
 
     void TimerMasterTimer();
     void TimerMasterRescanTimer();
     void TimerGeneralTimer();
+    // The lock's heartbeat; a lock another Master has taken makes this one give way.
+    void TimerMasterLockTimer();
     // Remote: the Master's lists read again now, after a command, and every so many ticks.
     void Update();
     void TimerRemoteUpdateAutomaticTimer();
@@ -49,8 +67,18 @@ public:
     QTimer TimerRemote;
     QTimer TimerRemoteUpdateAutomatic;
     QTimer TimerGeneral;
+    QTimer TimerMasterLock;
 
 private:
+    // Whether this Master drives now; on the way there it says once what keeps it waiting,
+    // takes the lock (or gives way) and loads the lists Start left to it.
+    bool ReadyToDrive();
+    void LoadLists(bool master);
+    void GiveWay(const QString& text);
+    void StartNodesNow();
+    void CheckLightWaveConfig();
+    void AddMasterEvent(const QString& type, const QString& comment);
+
     // A tick or command that ends on an input/output error is logged once per distinct error,
     // so a share gone away does not flood the log every second.
     template <typename Work> void Guarded(QString& lastError, Work work);
@@ -58,6 +86,13 @@ private:
     TFarm FFarm;
     TDiscovery FDiscovery;
     TDispatch FDispatch;
+    TMasterLock FLock;
+    bool FDriving = false;
+    bool FGaveWay = false;
+    bool FListsPending = false;
+    bool FStartNodesPending = false;
+    // What keeps this Master from driving, as last said.
+    QString FWaitingFor;
     QString FMasterError;
     QString FRescanError;
     QString FGeneralError;

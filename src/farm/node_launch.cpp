@@ -15,30 +15,56 @@ QString NodeParameters(const QString& config, int interval, const QString& jobFi
     const QString quote = QStringLiteral("\"");
     const QString intervalArgument
         = interval == 1 ? QString() : QStringLiteral("-t") + QString::number(interval) + u' ';
-    return QStringLiteral("-2 -c") + quote + config + quote + u' ' + intervalArgument + quote + jobFile + quote
-        + u' ' + quote + ackFile + quote;
+    return QStringLiteral("-2 -c") + quote + config + quote + u' ' + intervalArgument + quote + jobFile
+        + quote + u' ' + quote + ackFile + quote;
 }
 
-void Launch(TFarm& farm, TScreamer& screamer)
+QString NodeProgramProblem(const TOptions& options)
+{
+    if (options.ScreamerFilename == NoneText)
+        return QStringLiteral("No node program is set (option ScreamerFilename).");
+    const QFileInfo program(options.ScreamerFilename);
+    if (!program.isFile())
+        return QStringLiteral("The node program %1 was not found (option ScreamerFilename).")
+            .arg(options.ScreamerFilename);
+    if (!program.isExecutable())
+        return QStringLiteral("The node program %1 may not be run (option ScreamerFilename): check its "
+                              "permissions.")
+            .arg(options.ScreamerFilename);
+    return QString();
+}
+
+bool Launch(TFarm& farm, TScreamer& screamer)
 {
     TOptions& options = farm.Options;
     if (options.ScreamerFilename == NoneText || !QFileInfo(options.ScreamerFilename).isFile()) {
         farm.People.Ask(ScreamerMissingText, false);
         screamer.Started = true;
-        return;
+        return false;
     }
     if (options.ScreamerConfig == NoneText)
-        options.ScreamerConfig = JoinPath(ExtractDirectory(options.ScreamerFilename), options.PluginConfigName);
+        options.ScreamerConfig
+            = JoinPath(ExtractDirectory(options.ScreamerFilename), options.PluginConfigName);
     // The node names its files exactly as the Master writes them: names are case-sensitive here.
     const QString parameters = NodeParameters(options.ScreamerConfig, options.ScreamerInterval,
         JobFileName(options, screamer.Number), AckFileName(options, screamer.Number));
     const QString commandLine = ExtractName(options.ScreamerFilename) + u' ' + parameters;
     screamer.Process = TProcessInformation();
-    StartProcess(options.ScreamerFilename, commandLine, ExtractDirectory(options.ScreamerConfig),
-        !options.ScreamerPriorityIdle, screamer.Process,
+    const bool started = StartProcess(options.ScreamerFilename, commandLine,
+        ExtractDirectory(options.ScreamerConfig), !options.ScreamerPriorityIdle, screamer.Process,
         options.ScreamerHide ? TShowMode::Hidden : TShowMode::Normal,
         QStringLiteral("Kestrion Screamer ") + QString::number(screamer.Number));
     screamer.Started = true;
+    if (!started) {
+        const QString problem = NodeProgramProblem(options);
+        farm.Events.AddEvent(1, options.ScreamerName, QStringLiteral("Computers Start"),
+            QStringLiteral("Screamer %1 could not be started. ").arg(screamer.Number)
+                + (problem.isEmpty()
+                        ? QStringLiteral("The node program %1 (option ScreamerFilename) did not run.")
+                              .arg(options.ScreamerFilename)
+                        : problem));
+    }
+    return started;
 }
 
 bool StartScreamer(TFarm& farm, TDiscovery& discovery, int index)
@@ -51,7 +77,11 @@ bool StartScreamer(TFarm& farm, TDiscovery& discovery, int index)
         return false;
     // The Remote's update before the start comes with the remote update.
     TScreamer& screamer = farm.Screamers.Item(index);
-    Launch(farm, screamer);
+    if (!Launch(farm, screamer)) {
+        // The start menus no longer offer it.
+        farm.People.Refresh(TView::Computers);
+        return false;
+    }
     discovery.Rescan();
     farm.UserEvent(
         QStringLiteral("Computers Start"), QStringLiteral("Screamer %1 started.").arg(screamer.Number));

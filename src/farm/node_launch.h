@@ -12,12 +12,18 @@ struct TScreamer;
 // The node program's arguments: -2, the configuration, the poll interval, the job and ack files.
 QString NodeParameters(const QString& config, int interval, const QString& jobFile, const QString& ackFile);
 
+class TOptions;
+
+// Why the node program of the options cannot be started, in the farm's words; empty when it can.
+QString NodeProgramProblem(const TOptions& options);
+
 // Starts the node program for the entry's number; the entry counts as started even when that
-// failed, so the menus do not offer it again.
-void Launch(TFarm& farm, TScreamer& screamer);
+// failed, so the menus do not offer it again. False when no process was started (said to the
+// user when the program is missing, an event when it could not be run).
+bool Launch(TFarm& farm, TScreamer& screamer);
 
 // The Start menu entry `index` (the tag of the menu item): launch, rescan, event. False when
-// the options name no node program or the index names no entry.
+// the options name no node program, the index names no entry or the start failed.
 bool StartScreamer(TFarm& farm, TDiscovery& discovery, int index);
 
 inline constexpr int StartMenuEntries = 8;

@@ -8,6 +8,14 @@ const QString HelpOption = QStringLiteral("--help");
 const QString VersionOption = QStringLiteral("--version");
 const QString StartNodesOption = QStringLiteral("--start-nodes");
 
+// "Master" and "Master.ini" both name Master.ini.
+QString OptionsFileName(const QString& argument)
+{
+    if (argument.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
+        return argument;
+    return argument + QStringLiteral(".ini");
+}
+
 QString ProgramName(TProgram program)
 {
     return program == TProgram::Desktop ? QStringLiteral("kestrion") : QStringLiteral("kestriond");
@@ -19,7 +27,7 @@ void ReadDesktopArguments(const QStringList& arguments, TCommandLine& result)
     if (!arguments.isEmpty())
         result.Remote = arguments.first() == QStringLiteral("R");
     if (arguments.size() >= 2)
-        result.OptionsName = arguments.at(1) + QStringLiteral(".ini");
+        result.OptionsName = OptionsFileName(arguments.at(1));
 }
 
 void ReadDaemonArguments(const QStringList& arguments, TCommandLine& result)
@@ -31,7 +39,7 @@ void ReadDaemonArguments(const QStringList& arguments, TCommandLine& result)
             if (result.Unknown.isEmpty())
                 result.Unknown = argument;
         } else
-            result.OptionsName = argument + QStringLiteral(".ini");
+            result.OptionsName = OptionsFileName(argument);
     }
 }
 
@@ -76,19 +84,25 @@ QString UsageText(TProgram program)
         return QStringLiteral(
             "usage: kestrion [R [OPTIONS]]\n"
             "  The desktop program of the render farm. R runs this installation as a Remote (and keeps\n"
-            "  it so); OPTIONS, after a first argument, names the options file without \".ini\"\n"
-            "  (default: Kestrion4Options, in ~/.config/Kestrion).\n"
+            "  it so); OPTIONS, after a first argument, names the options file (\".ini\" is added\n"
+            "  unless the name ends in it; default: Kestrion4Options.ini, in ~/.config/Kestrion).\n"
             "  --help     this text\n"
             "  --version  the program's version\n");
     return QStringLiteral(
         "usage: kestriond [--start-nodes] [OPTIONS]\n"
-        "  Runs the Master without windows. OPTIONS names the options file without \".ini\"\n"
-        "  (default: Kestrion4Options). --start-nodes starts this computer's render nodes.\n"
+        "  Runs the Master without windows. OPTIONS names the options file (\".ini\" is added\n"
+        "  unless the name ends in it; default: Kestrion4Options.ini). --start-nodes starts\n"
+        "  this computer's render nodes.\n"
         "  --help     this text\n"
         "  --version  the program's version\n");
 }
 
 QString VersionText(TProgram program)
 {
-    return ProgramName(program) + QStringLiteral(" " KESTRION_VERSION "\n");
+    return VersionText(ProgramName(program));
+}
+
+QString VersionText(const QString& programName)
+{
+    return programName + QStringLiteral(" " KESTRION_VERSION "\n");
 }

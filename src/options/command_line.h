@@ -2,7 +2,8 @@
 // What the command line asks of a run, read the same way for both programs. kestrion: "R"
 // first makes it a Remote; a second argument names the options file (without ".ini"),
 // honoured only together with a first one. kestriond: an argument names the options file and
-// "--start-nodes" starts this computer's render nodes. Both know --help and --version.
+// "--start-nodes" starts this computer's render nodes. Both know --help and --version. An
+// options name already ending in ".ini" is taken as it is.
 
 #include "options/options.h"
 
@@ -37,3 +38,4 @@ QString UsageText(TProgram program);
 int AnswerCommandLine(TProgram program, const TCommandLine& commandLine);
 // The text of --version: the program's name and version.
 QString VersionText(TProgram program);
+QString VersionText(const QString& programName);

@@ -230,6 +230,22 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
     WriteString(section, key, BooleanText(value));
 }
 
+qsizetype TIniFile::UnreadableLines(QList<qsizetype>& first, qsizetype most) const
+{
+    first.clear();
+    qsizetype count = 0;
+    QStringView name;
+    for (qsizetype i = 0; i < FLines.size(); ++i) {
+        const QStringView line = TrimBlanks(FLines[i]);
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#') || IsHeader(line, name)
+            || IsKeyLine(line, name))
+            continue;
+        if (count++ < most)
+            first.append(i);
+    }
+    return count;
+}
+
 bool TIniFile::UpdateFile() const
 {
     if (FReadFailed)

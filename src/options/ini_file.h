@@ -41,6 +41,11 @@ public:
     // Replaces the file atomically. False when it cannot be written, or when it existed but
     // could not be read (writing then would lose what it holds).
     bool UpdateFile() const;
+    // The file existed but could not be read; it reads as empty.
+    bool ReadFailed() const { return FReadFailed; }
+    // How many lines this layer reads as nothing (not blank, not a section, not a key and not a
+    // comment, ";" or "#"); the indexes into Lines() of the first `most` of them go to `first`.
+    qsizetype UnreadableLines(QList<qsizetype>& first, qsizetype most) const;
 
 private:
     // Where a section lies in FLines; found and indexed on first use.

@@ -3,11 +3,13 @@
 #include "options/ini_file.h"
 #include "options/lightwave_config.h"
 #include "support/paths.h"
+#include "support/record_text.h"
 #include "support/text_file.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -80,19 +82,58 @@ void ForEachSetting(TOptionsType& o, TSettingOrder order, TVisit&& visit)
     visit("LookTray", o.LookTray, true);
 }
 
-void ReadSetting(const TIniFile& ini, const QString& key, bool& field, bool defaultValue)
+// Texts from the file are named by their start, so that one event stays readable.
+QString Shortened(const QString& text)
 {
+    constexpr qsizetype Shown = 60;
+    return text.size() > Shown ? text.left(Shown) + QStringLiteral("...") : text;
+}
+
+// Numbers and flags whose text is no decimal integer keep their default, and are noted.
+bool Converts(const TIniFile& ini, const QString& key, QString& text)
+{
+    int number = 0;
+    text = ini.ReadString(OptionsSection, key, QString());
+    return !ini.ValueExists(OptionsSection, key) || TextToInteger(text, number);
+}
+
+void ReadSetting(const TIniFile& ini, const QString& key, bool& field, bool defaultValue, QStringList& bad)
+{
+    QString text;
+    if (!Converts(ini, key, text))
+        bad << key + u'=' + Shortened(text);
     field = ini.ReadBool(OptionsSection, key, defaultValue);
 }
 
-void ReadSetting(const TIniFile& ini, const QString& key, int& field, int defaultValue)
+void ReadSetting(const TIniFile& ini, const QString& key, int& field, int defaultValue, QStringList& bad)
 {
+    QString text;
+    if (!Converts(ini, key, text))
+        bad << key + u'=' + Shortened(text);
     field = ini.ReadInteger(OptionsSection, key, defaultValue);
 }
 
-void ReadSetting(const TIniFile& ini, const QString& key, QString& field, const QString& defaultValue)
+void ReadSetting(
+    const TIniFile& ini, const QString& key, QString& field, const QString& defaultValue, QStringList&)
 {
     field = ini.ReadString(OptionsSection, key, defaultValue);
+}
+
+// A long list is cut too.
+constexpr qsizetype ListShown = 10;
+
+QString ListText(const QStringList& items, qsizetype total = -1)
+{
+    QString text = items.mid(0, ListShown).join(QStringLiteral(", "));
+    const qsizetype more = std::max(total, items.size()) - std::min(items.size(), ListShown);
+    if (more > 0)
+        text += QStringLiteral(" and %1 more").arg(more);
+    return text;
+}
+
+QString LineText(qsizetype index, const QString& line)
+{
+    return QStringLiteral("line %1 \"%2\"").arg(index + 1).arg(Shortened(line.trimmed()));
 }
 
 void WriteSetting(TIniFile& ini, const QString& key, bool value)
@@ -132,15 +173,28 @@ TOptions::TOptions(const QString& fileName)
 
 void TOptions::ReadSettings(const TIniFile& ini)
 {
+    FNotes = TReadNotes();
+    FNotes.ReadFailed = ini.ReadFailed();
+    QList<qsizetype> unreadable;
+    FNotes.LineCount = ini.UnreadableLines(unreadable, ListShown);
+    for (const qsizetype index : unreadable)
+        FNotes.Lines << LineText(index, ini.Lines().at(index));
     ForEachSetting(
-        *this, TSettingOrder::Load, [&ini](const char* key, auto& field, const auto& defaultValue) {
-            ReadSetting(ini, QString::fromLatin1(key), field, defaultValue);
+        *this, TSettingOrder::Load, [this, &ini](const char* key, auto& field, const auto& defaultValue) {
+            const QString name = QString::fromLatin1(key);
+            if (!ini.ValueExists(OptionsSection, name))
+                FNotes.Missing << name;
+            ReadSetting(ini, name, field, defaultValue, FNotes.Values);
         });
 
     // The list is cut at the first missing line, so that a wild count costs nothing:
     // Save always writes every line it counts.
     SceneDefault.clear();
     const int count = ini.ReadInteger(SceneDefaultSection, SceneDefaultCountKey, 0);
+    int converted = 0;
+    const QString countText = ini.ReadString(SceneDefaultSection, SceneDefaultCountKey, QStringLiteral("0"));
+    if (!TextToInteger(countText, converted))
+        FNotes.Values << SceneDefaultCountKey + u'=' + Shortened(countText);
     for (qint64 number = 1; number <= count; ++number) {
         const QString key = SceneDefaultLineKey(number);
         if (!ini.ValueExists(SceneDefaultSection, key))
@@ -166,8 +220,39 @@ void TOptions::Load()
     ReadLightWaveConfig();
 }
 
+bool TOptions::KeepsFile() const
+{
+    return FNotes.ReadFailed || (!FNotes.Lines.isEmpty() && !FNotes.Missing.isEmpty());
+}
+
+QString TOptions::LoadReport() const
+{
+    const QString path = OptionsFilePath(FFileName);
+    const QString kept = QStringLiteral(" The file is not written at shutdown, so nothing in it is lost.");
+    if (FNotes.ReadFailed)
+        return QStringLiteral("The options file %1 could not be read: every setting has its default. "
+                              "Check the file and its permissions.")
+                   .arg(path)
+            + kept;
+    if (FNotes.Lines.isEmpty() && FNotes.Values.isEmpty())
+        return QString();
+    QString text = QStringLiteral("The options file %1").arg(path);
+    if (!FNotes.Lines.isEmpty())
+        text += QStringLiteral(" has lines that are no section, key or comment: %1.")
+                    .arg(ListText(FNotes.Lines, FNotes.LineCount));
+    if (!FNotes.Values.isEmpty())
+        text += QStringLiteral("%1 has values that are no whole number: %2, so these keep their defaults.")
+                    .arg(FNotes.Lines.isEmpty() ? QString() : QStringLiteral(" It"), ListText(FNotes.Values));
+    if (KeepsFile())
+        text += QStringLiteral(" Not found, so at their defaults: %1.").arg(ListText(FNotes.Missing)) + kept
+            + QStringLiteral(" Mend those lines and start again.");
+    return text;
+}
+
 bool TOptions::Save() const
 {
+    if (KeepsFile())
+        return true;
     const QString path = OptionsFilePath(FFileName);
     TIniFile ini(path);
     WriteSettings(ini);
@@ -181,14 +266,18 @@ void TOptions::ReadLightWaveConfig()
     ImageSavers.clear();
 
     QStringList lines;
-    if (ReadTextLines(
-            JoinPath(ScreamerConfig, QStringLiteral("lw") + ConfigNumber + QStringLiteral(".cfg")), lines))
+    if (ReadTextLines(LightWaveConfigFile(), lines))
         ContentDirectoryFromConfig(lines, ContentDirectory);
 
     PluginConfigName = QStringLiteral("lwext") + ConfigNumber + QStringLiteral(".cfg");
     lines.clear();
     if (ReadTextLines(JoinPath(ScreamerConfig, PluginConfigName), lines))
         ImageSavers = ImageSaversFromConfig(lines);
+}
+
+QString TOptions::LightWaveConfigFile() const
+{
+    return JoinPath(ScreamerConfig, QStringLiteral("lw") + ConfigNumber + QStringLiteral(".cfg"));
 }
 
 void TOptions::ImageSaver(int index, QString& name) const

@@ -33,15 +33,22 @@ public:
     void Load();
     // Writes every setting into the options file, keeping whatever else it holds; creates
     // the file and its directory when needed. False when the file could not be written.
+    // A file that Load could not read, or whose settings it could not find because of lines
+    // it could not read, is left as it is (LoadReport says so).
     bool Save() const;
+    // What Load found wrong with the options file, in the farm's words; empty when nothing.
+    QString LoadReport() const;
+    bool KeepsFile() const;
 
-    // The settings part of Load and Save, without files.
+    // The settings part of Load and Save, without files. Reading notes what it could not use.
     void ReadSettings(const TIniFile& ini);
     void WriteSettings(TIniFile& ini) const;
 
     // ContentDirectory and ImageSavers from LightWave's configuration files in ScreamerConfig;
     // missing files leave "(none)" and no savers.
     void ReadLightWaveConfig();
+    // LightWave's main configuration file, which names the content directory.
+    QString LightWaveConfigFile() const;
 
     // Sets `name` to saver `index` (from 0); leaves it alone for an index out of range.
     void ImageSaver(int index, QString& name) const;
@@ -108,5 +115,16 @@ public:
     QStringList SceneDefault; // the initial scene options: scene-record lines
 
 private:
+    // What reading the options file could not use.
+    struct TReadNotes
+    {
+        bool ReadFailed = false;
+        QStringList Lines; // the first lines the ini layer reads as nothing, as the report names them
+        qsizetype LineCount = 0; // all of them
+        QStringList Values; // "Key=value" of numbers and flags that do not convert
+        QStringList Missing; // keys of section "Options" the file does not hold
+    };
+
     QString FFileName;
+    TReadNotes FNotes;
 };

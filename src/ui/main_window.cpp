@@ -66,6 +66,7 @@ TFormKestrion::~TFormKestrion()
     delete FGridEvents;
     FController->Farm().Events.Added = nullptr;
     FController->Farm().Events.Changed = nullptr;
+    FController->AnotherMasterFound = nullptr;
 }
 
 void TFormKestrion::CreateTitlePanel()
@@ -158,6 +159,13 @@ void TFormKestrion::ConnectPeople()
     TEventLog& events = Farm().Events;
     events.Added = [this](const TEvent&) { RequestRefresh(TView::Events); };
     events.Changed = [this] { RequestRefresh(TView::Events); };
+    FController->AnotherMasterFound = [this](const QString& text) {
+        // Once the step that found it is done: the window turns Remote, then says why.
+        QTimer::singleShot(0, this, [this, text] {
+            ApplyMode();
+            FPeople->Ask(text, false);
+        });
+    };
     connect(FInfo, &TFormInfo::Closed, this, [this] {
         FOptions.InfoVisible = false;
         ApplyMode();
@@ -290,6 +298,9 @@ void TFormKestrion::ShowView(TView view)
 
 void TFormKestrion::ApplyMode()
 {
+    // First: a Master whose commands directory another Master holds runs as a Remote.
+    if (FStarted)
+        FController->ApplyMode();
     const bool master = Farm().IsMaster();
     FMenus->ApplyMode(master, FOptions.InfoVisible);
     setWindowTitle(master ? CaptionMaster : CaptionRemote);
@@ -302,8 +313,6 @@ void TFormKestrion::ApplyMode()
     }
     // "TCP/IP" shows while the link is on; this program has no link yet.
     StatusPanel(TStatusPanel::Link)->clear();
-    if (FStarted)
-        FController->ApplyMode();
     ApplyColours();
     ShowInfo(FOptions.InfoVisible);
 }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -156,6 +157,52 @@ TEST_F(NodeProcess, CrashAfterDiesWithoutAWord)
     ack.State = QStringLiteral("Rendering frame (none written)");
     ReadAck(options, Node, ack);
     EXPECT_TRUE(ack.State.startsWith(QStringLiteral("Rendering frame "))) << ack.State.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+struct TRun
+{
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+TRun RunProgram(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    TRun run;
+    if (!process.waitForFinished(Patience) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.ExitCode = process.exitCode();
+    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// The programs without windows answer --help and --version and refuse a switch they do not
+// know with their usage on standard error, before they touch any farm.
+TEST(ProgramSwitches, HelpVersionAndUnknownSwitches)
+{
+    for (const auto& [program, name] : { std::pair { QStringLiteral(KESTRION_NODE_EXE), "kestrion-node" },
+             std::pair { QStringLiteral(KESTRION_DAEMON_EXE), "kestriond" } }) {
+        const QString usage = QStringLiteral("usage: ") + QLatin1StringView(name);
+        const TRun help = RunProgram(program, { QStringLiteral("--help") });
+        EXPECT_EQ(help.ExitCode, 0) << name;
+        EXPECT_TRUE(help.Out.startsWith(usage)) << help.Out.toStdString();
+        const TRun version = RunProgram(program, { QStringLiteral("--version") });
+        EXPECT_EQ(version.ExitCode, 0) << name;
+        EXPECT_TRUE(version.Out.startsWith(QLatin1StringView(name) + QStringLiteral(" 4.")))
+            << version.Out.toStdString();
+        const TRun unknown = RunProgram(program, { QStringLiteral("--frobnicate") });
+        EXPECT_EQ(unknown.ExitCode, 2) << name;
+        EXPECT_TRUE(unknown.Out.isEmpty()) << name;
+        EXPECT_TRUE(unknown.Err.contains(QStringLiteral("--frobnicate"))) << unknown.Err.toStdString();
+        EXPECT_TRUE(unknown.Err.contains(usage)) << unknown.Err.toStdString();
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "scripted_people.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -10,9 +11,11 @@ namespace {
 
 TEST(NodeLaunch, ParametersNameTheFilesAsTheMasterWritesThem)
 {
-    EXPECT_EQ(NodeParameters(QStringLiteral("/lw/config"), 1, QStringLiteral("/cmd/Job3"), QStringLiteral("/cmd/Ack3")),
+    EXPECT_EQ(NodeParameters(
+                  QStringLiteral("/lw/config"), 1, QStringLiteral("/cmd/Job3"), QStringLiteral("/cmd/Ack3")),
         QStringLiteral("-2 -c\"/lw/config\" \"/cmd/Job3\" \"/cmd/Ack3\""));
-    EXPECT_EQ(NodeParameters(QStringLiteral("/lw/config"), 10, QStringLiteral("/cmd/Job3"), QStringLiteral("/cmd/Ack3")),
+    EXPECT_EQ(NodeParameters(
+                  QStringLiteral("/lw/config"), 10, QStringLiteral("/cmd/Job3"), QStringLiteral("/cmd/Ack3")),
         QStringLiteral("-2 -c\"/lw/config\" -t10 \"/cmd/Job3\" \"/cmd/Ack3\""));
 }
 
@@ -55,8 +58,10 @@ TEST_F(NodeLaunchFarm, StartMenusOfferOnlyFreeUnstartedNodesAndNeverMoreThanEigh
     EXPECT_FALSE(Controller->StartScreamer(1));
     EXPECT_EQ(People.Asked.value(0), ScreamerOptionsText);
     Options.ScreamerFilename = Directory.filePath(QStringLiteral("no-such-node"));
-    EXPECT_TRUE(Controller->StartScreamer(1));
+    EXPECT_FALSE(Controller->StartScreamer(1));
     EXPECT_EQ(People.Asked.value(1), ScreamerMissingText);
+    // What was said is not contradicted by an event that it started.
+    EXPECT_EQ(Controller->Farm().Events.Count(), 0);
     menus = Controller->StartMenus();
     EXPECT_FALSE(menus.TrayEnabled);
     EXPECT_EQ(menus.TrayCaption, QStringLiteral("All Screamers Started"));
@@ -68,6 +73,27 @@ TEST_F(NodeLaunchFarm, StartMenusOfferOnlyFreeUnstartedNodesAndNeverMoreThanEigh
     EXPECT_EQ(Controller->Farm().Screamers.Count(), 10);
     EXPECT_TRUE(menus.Entries[7].Visible);
     EXPECT_EQ(menus.Entries[7].Caption, QStringLiteral("Screamer 8"));
+}
+
+// A program that is there but cannot be run: an event says so, and none says it started.
+TEST_F(NodeLaunchFarm, AStartThatFailsIsNotLoggedAsStarted)
+{
+    Options.ScreamerFilename = Directory.filePath(QStringLiteral("lwsn"));
+    QFile program(Options.ScreamerFilename);
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write("not a program");
+    program.close();
+    ASSERT_TRUE(program.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    Options.ScreamerNumbers = QStringLiteral("4");
+    Controller->StartMenus();
+    EXPECT_FALSE(Controller->StartScreamer(0));
+    const TEventLog& events = Controller->Farm().Events;
+    ASSERT_EQ(events.Count(), 1);
+    EXPECT_EQ(events.Item(0).Comment,
+        QStringLiteral("Screamer 4 could not be started. The node program %1 may not be run (option "
+                       "ScreamerFilename): check its permissions.")
+            .arg(Options.ScreamerFilename));
+    EXPECT_FALSE(Controller->StartMenus().Entries[0].Enabled);
 }
 
 } // namespace

@@ -24,6 +24,15 @@ TEST(CommandLine, RemoteAndOptionsName)
     EXPECT_EQ(
         ParseCommandLine(TProgram::Desktop, { QStringLiteral("M"), QStringLiteral("/tmp/x") }).OptionsName,
         QStringLiteral("/tmp/x.ini"));
+
+    // A name that already ends in ".ini" is the file's whole name.
+    EXPECT_EQ(ParseCommandLine(TProgram::Desktop, { QStringLiteral("R"), QStringLiteral("Master.ini") })
+                  .OptionsName,
+        QStringLiteral("Master.ini"));
+    EXPECT_EQ(ParseCommandLine(TProgram::Daemon, { QStringLiteral("/srv/Farm.INI") }).OptionsName,
+        QStringLiteral("/srv/Farm.INI"));
+    EXPECT_EQ(ParseCommandLine(TProgram::Daemon, { QStringLiteral("Farm.ini.old") }).OptionsName,
+        QStringLiteral("Farm.ini.old.ini"));
 }
 
 TEST(CommandLine, DaemonOptionsHelpAndVersion)

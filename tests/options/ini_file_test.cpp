@@ -97,6 +97,14 @@ TEST(IniFile, ReadsLikeThePrivateProfileFunctions)
     EXPECT_TRUE(ini.SectionExists(QStringLiteral("OPTIONS")));
     EXPECT_FALSE(ini.SectionExists(QStringLiteral("Nowhere")));
     EXPECT_TRUE(ini.ValueExists(QStringLiteral("Options"), QStringLiteral("Empty")));
+    // A key line needs a key; a header without "]" still is one.
+    QList<qsizetype> unreadable;
+    EXPECT_EQ(ini.UnreadableLines(unreadable, 10), 1);
+    EXPECT_EQ(unreadable, QList<qsizetype> { 5 });
+    EXPECT_EQ(FromText(QStringLiteral("[Options]\nMaster 1\n# note\n \t\nMaster: 1\nx\ny"))
+                  .UnreadableLines(unreadable, 2),
+        4);
+    EXPECT_EQ(unreadable, (QList<qsizetype> { 1, 4 }));
 
     // Writing updates the first of duplicate keys, keeping its spelling.
     TIniFile written = ini;
@@ -168,9 +176,9 @@ TEST(IniFileEncoding, WindowsTextKeepsItsBytes)
     WriteBytes(path, "[Options]\r\nScreamerName=R\xE9seau\r\nCommentaire=\xE0 garder\r\n");
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString(QStringLiteral("Options"), QStringLiteral("ScreamerName"), QString()),
-              QStringLiteral("Réseau"));
+        QStringLiteral("Réseau"));
     ini.WriteInteger(QStringLiteral("Options"), QStringLiteral("Debug"), 1);
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(ReadBytes(path),
-              QByteArray("[Options]\r\nScreamerName=R\xE9seau\r\nCommentaire=\xE0 garder\r\nDebug=1\r\n"));
+        QByteArray("[Options]\r\nScreamerName=R\xE9seau\r\nCommentaire=\xE0 garder\r\nDebug=1\r\n"));
 }

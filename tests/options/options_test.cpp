@@ -165,6 +165,67 @@ TEST(Options, ValuesThatDoNotConvertReadAsDefaults)
     EXPECT_EQ(options.LookColorR, 90);
 }
 
+// One report names what could not be used; a file whose settings were lost behind a line
+// that cannot be read is not written over, one with bad values gets the defaults.
+TEST(Options, AFileWithFaultsIsReportedAndKeptWhenSettingsWereLost)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("farm.ini"));
+    const QByteArray broken = "[Options]\r\nMaster 1\r\nMasterRenderInterval=fast\r\nScreamerName=Lead\r\n"
+                              "[SceneDefault]\r\nSceneDefaultCount=two\r\n";
+    WriteBytes(path, broken);
+    TOptions options(path);
+    options.Load();
+    EXPECT_FALSE(options.Master);
+    EXPECT_EQ(options.MasterRenderInterval, 1000);
+    EXPECT_EQ(options.ScreamerName, QStringLiteral("Lead"));
+    const QString report = options.LoadReport();
+    EXPECT_TRUE(report.startsWith(QStringLiteral("The options file %1 has lines").arg(path)))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("line 2 \"Master 1\"")));
+    EXPECT_TRUE(report.contains(QStringLiteral("MasterRenderInterval=fast, SceneDefaultCount=two")));
+    EXPECT_TRUE(report.contains(QStringLiteral("at their defaults: Master, InfoVisible,")));
+    EXPECT_TRUE(report.contains(QStringLiteral("not written at shutdown")));
+    EXPECT_TRUE(options.KeepsFile());
+    options.FramesRendered = 5;
+    EXPECT_TRUE(options.Save());
+    EXPECT_EQ(ReadBytes(path), broken);
+
+    WriteBytes(path, "[Options]\nMaster=1\nMasterRenderInterval=fast\n");
+    options.Load();
+    EXPECT_EQ(options.LoadReport(),
+        QStringLiteral(
+            "The options file %1 has values that are no whole number: MasterRenderInterval=fast, so "
+            "these keep their defaults.")
+            .arg(path));
+    EXPECT_FALSE(options.KeepsFile());
+    EXPECT_TRUE(options.Save());
+    EXPECT_TRUE(ReadBytes(path).contains("MasterRenderInterval=1000\r\n"));
+    options.Load();
+    EXPECT_TRUE(options.LoadReport().isEmpty());
+    EXPECT_TRUE(options.Master);
+
+    // A stray line that hides no setting is named, and the file is written as ever.
+    WriteBytes(path, ReadBytes(path) + "just a note\r\n");
+    options.Load();
+    EXPECT_TRUE(options.LoadReport().contains(QStringLiteral("\"just a note\"")));
+    EXPECT_FALSE(options.KeepsFile());
+
+    // A file of garbage is named by its first lines.
+    WriteBytes(path, QByteArray("[Options]\n") + QByteArray("garbage\n").repeated(12));
+    options.Load();
+    EXPECT_TRUE(options.LoadReport().contains(QStringLiteral("line 11 \"garbage\" and 2 more.")));
+
+    // One that cannot be read at all keeps every default and is left alone.
+    const QString folder = dir.filePath(QStringLiteral("folder.ini"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    TOptions unreadable(folder);
+    unreadable.Load();
+    EXPECT_TRUE(unreadable.LoadReport().contains(QStringLiteral("could not be read")));
+    EXPECT_TRUE(unreadable.KeepsFile());
+    EXPECT_TRUE(unreadable.Save());
+}
+
 TEST(Options, SceneDefaultList)
 {
     QTemporaryDir dir;
@@ -177,8 +238,9 @@ TEST(Options, SceneDefaultList)
     ASSERT_TRUE(options.Save());
     options.SceneDefault = QStringList({ "x", "y" });
     ASSERT_TRUE(options.Save());
-    EXPECT_TRUE(QString::fromUtf8(ReadBytes(path)).endsWith(CrLf(
-        { "[SceneDefault]", "SceneDefaultCount=2", "Line1=x", "Line2=y", "Line3=c", "Line4=d", "Line5=e" })));
+    EXPECT_TRUE(QString::fromUtf8(ReadBytes(path))
+                    .endsWith(CrLf({ "[SceneDefault]", "SceneDefaultCount=2", "Line1=x", "Line2=y", "Line3=c",
+                        "Line4=d", "Line5=e" })));
     options.Load();
     EXPECT_EQ(options.SceneDefault, QStringList({ "x", "y" }));
 

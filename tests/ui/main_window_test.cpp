@@ -1,3 +1,4 @@
+#include "farm/master_lock.h"
 #include "model/node_channel.h"
 #include "options/options.h"
 #include "support/instance_lock.h"
@@ -8,6 +9,7 @@
 #include "ui/window_people.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -183,6 +185,41 @@ TEST_F(MainWindowTest, SecondCopyAsksBeforeItsFarmStarts)
     EXPECT_FALSE(QFile::exists(Options.FileName()));
 }
 
+// Another Master drives the commands directory: this window runs as a Remote and says why; the
+// stored mode stays Master.
+TEST_F(MainWindowTest, AnotherMastersLockMakesThisWindowARemoteUntilClosed)
+{
+    TMasterLock other;
+    ASSERT_EQ(other.Take(Directory.path(), QStringLiteral("studio-9"), QStringLiteral("Boss")),
+        TMasterLock::TResult::Taken);
+    Window = std::make_unique<TFormKestrion>(Options, Clock);
+    Window->SplashOnFirstShow = false;
+    // The message opens from the start steps' own event loop: answered by a watching timer.
+    QString said;
+    QTimer watch;
+    TFormQuestion& box = Window->People().Question();
+    QObject::connect(&watch, &QTimer::timeout, &box, [&] {
+        if (!box.isVisible())
+            return;
+        said = box.LabelQuestion->text();
+        watch.stop();
+        box.ButtonOk->click();
+    });
+    watch.start(10);
+    Window->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !said.isEmpty(); }, 5000));
+    EXPECT_TRUE(said.contains(QStringLiteral("driven by another Master: Boss on computer studio-9")));
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Quenvary"));
+    EXPECT_TRUE(Window->Controller().TimerRemote.isActive());
+    EXPECT_FALSE(Window->Controller().TimerMaster.isActive());
+
+    AnswerNextQuestion(true);
+    EXPECT_TRUE(Window->close());
+    TOptions stored(Options.FileName());
+    stored.Load();
+    EXPECT_TRUE(stored.Master);
+}
+
 TEST_F(MainWindowTest, ClosingAsksAndCancelKeepsTheFarmRunning)
 {
     TFormKestrion& window = Open();
@@ -240,4 +277,21 @@ TEST(MainWindowProgram, OpensAndClosesCleanly)
     QFile written(options + QStringLiteral(".ini"));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_TRUE(written.readAll().contains("Master=0\r\n"));
+}
+
+// --help and --version need no display: they answer before any window could open.
+TEST(MainWindowProgram, AnswersHelpAndVersionWithoutAWindow)
+{
+    for (const QString& option : { QStringLiteral("--help"), QStringLiteral("--version") }) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(KESTRION_APP_EXE), { option });
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(program.readAllStandardOutput().startsWith(
+            option == QStringLiteral("--help") ? "usage: kestrion" : "kestrion 4."));
+    }
 }

@@ -8,9 +8,12 @@
 // fixed command line): --frame-time MS (time per frame, default 300), --platform NAME (default
 // x86), --crash-after N (exit at once, writing nothing, after N frames), --hang-after N (stop doing
 // anything after N frames but stay alive), --poll MS (poll interval, wins over -t).
-// SIGTERM and SIGINT end the node at once with exit code 0 and no acknowledgement.
+// SIGTERM and SIGINT end the node at once with exit code 0 and no acknowledgement. --help and
+// --version answer and end with exit code 0; a switch it does not know prints the usage to
+// standard error and ends with exit code 2.
 #include "node.h"
 #include "node_settings.h"
+#include "options/command_line.h"
 #include "support/termination_signal.h"
 
 #include <QCoreApplication>
@@ -21,10 +24,19 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrion-node"));
 
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.contains(QStringLiteral("--help"))) {
+        std::fputs(NodeUsage, stdout);
+        return 0;
+    }
+    if (arguments.contains(QStringLiteral("--version"))) {
+        std::fputs(qPrintable(VersionText(QStringLiteral("kestrion-node"))), stdout);
+        return 0;
+    }
+
     TNodeSettings settings;
     QString error;
-    if (!ParseNodeArguments(
-            qEnvironmentVariable("KESTRION_NODE_OPTIONS"), app.arguments().mid(1), settings, error)) {
+    if (!ParseNodeArguments(qEnvironmentVariable("KESTRION_NODE_OPTIONS"), arguments, settings, error)) {
         std::fprintf(stderr, "kestrion-node: %s\n%s", qPrintable(error), NodeUsage);
         return 2;
     }

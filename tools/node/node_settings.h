@@ -28,4 +28,5 @@ bool ParseNodeArguments(
 inline const char* const NodeUsage
     = "usage: kestrion-node -2 -c<config directory> [-t<seconds>] [--frame-time MS] [--platform NAME]\n"
       "       [--crash-after N] [--hang-after N] [--poll MS] <job file> <ack file>\n"
+      "       kestrion-node --help | --version\n"
       "Switches may also come from the environment variable KESTRION_NODE_OPTIONS.\n";
