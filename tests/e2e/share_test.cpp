@@ -3,7 +3,6 @@
 #include "farm_fixture.h"
 #include "test_files.h"
 
-#include <QRegularExpression>
 #include <map>
 
 namespace {
@@ -32,61 +31,9 @@ QStringList SharedFrames(const TComputerList& nodes)
     return shared;
 }
 
-class ShareEndToEnd : public testing::Test
-{
-protected:
-    void TearDown() override
-    {
-        if (HasFailure())
-            farm.PrintDiagnostics();
-        farm.Shutdown();
-        EXPECT_TRUE(farm.NodeProcesses().empty());
-    }
-
-    // A node the test starts itself, with switches of its own; the Master's next rescan finds it.
-    bool StartOwnNode(int number, const QString& switches)
-    {
-        auto node = std::make_unique<QProcess>();
-        node->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        node->setStandardOutputFile(QProcess::nullDevice());
-        node->start(QStringLiteral(KESTRION_NODE_EXE),
-            QStringList { QStringLiteral("-2"), QStringLiteral("-c") + farm.Config }
-                + switches.split(u' ', Qt::SkipEmptyParts)
-                + QStringList { JobFileName(farm.Master, number), AckFileName(farm.Master, number) });
-        const bool started = node->waitForStarted();
-        ownNodes.push_back(std::move(node));
-        return started;
-    }
-
-    bool AllFramesWritten(const QString& scene)
-    {
-        return farm.WaitFor([&] { return farm.MissingFrameFiles(scene).isEmpty(); });
-    }
-
-    // Each frame's count of "render" jobs the nodes took, from the nodes' own lines on
-    // kestriond's standard error (ScreamerHide off).
-    std::map<int, int> PiecesHandedOut() const
-    {
-        std::map<int, int> handedOut;
-        static const QRegularExpression render(
-            QStringLiteral("^kestrion-node: render (\\d+) (\\d+) ([1-9]\\d*)$"),
-            QRegularExpression::MultilineOption);
-        for (auto match = render.globalMatch(farm.MasterErrors()); match.hasNext();) {
-            const QRegularExpressionMatch piece = match.next();
-            for (int frame = piece.captured(1).toInt(); frame <= piece.captured(2).toInt();
-                 frame += piece.captured(3).toInt())
-                ++handedOut[frame];
-        }
-        return handedOut;
-    }
-
-    TScratchFarm farm;
-    std::vector<std::unique_ptr<QProcess>> ownNodes;
-};
-
 // Nodes and Remotes on a share may run as other users: whatever the farm creates in the commands
 // directory is 0666 less the umask, and a job file the user opened up further stays so.
-TEST_F(ShareEndToEnd, FilesInTheCommandsDirectoryAreReadableByOthers)
+TEST_F(FarmEndToEnd, FilesInTheCommandsDirectoryAreReadableByOthers)
 {
     const TUmask mask(022);
     const QString scene = farm.WriteScene(QStringLiteral("shot.lws"), 1, 6);
@@ -119,12 +66,12 @@ TEST_F(ShareEndToEnd, FilesInTheCommandsDirectoryAreReadableByOthers)
 // "Dying" node may still be rendering: until it has gone its frames are its own, so no
 // verification finds them missing and no other node takes them. Declared crashed, it hands them
 // back and they are rendered.
-TEST_F(ShareEndToEnd, AKilledNodeKeepsItsPieceUntilItHasGone)
+TEST_F(FarmEndToEnd, AKilledNodeKeepsItsPieceUntilItHasGone)
 {
     farm.Master.ScreamerNumbers = QStringLiteral("1 2");
     farm.Master.MasterScreamerFrames = 2;
     const QString scene = farm.WriteScene(QStringLiteral("shot.lws"), 1, 12);
-    ASSERT_TRUE(StartOwnNode(3, QStringLiteral("--frame-time 300 --poll 20 --hang-after 1")));
+    ASSERT_TRUE(farm.StartNode(3, QStringLiteral("--frame-time 300 --poll 20 --hang-after 1")));
     ASSERT_TRUE(farm.StartMaster(QuickNodes));
     ASSERT_TRUE(farm.WaitFor([&] { return farm.Computers().Count() == FarmNodes; }));
     ASSERT_TRUE(farm.AddScene(scene, farm.DefaultSettings()));
@@ -165,7 +112,7 @@ TEST_F(ShareEndToEnd, AKilledNodeKeepsItsPieceUntilItHasGone)
     EXPECT_FALSE(farm.SceneVerified(scene));
 
     ASSERT_TRUE(farm.Send(ComputersCrashed, { QStringLiteral("Rerender"), QStringLiteral("3") }));
-    ownNodes.front()->kill();
+    ::kill(static_cast<pid_t>(farm.NodeProcess(3)), SIGKILL);
     ASSERT_TRUE(AllFramesWritten(scene)) << Text(farm.MissingFrameFiles(scene));
     EXPECT_TRUE(farm.WaitFor([&] { return farm.SceneVerified(scene); }, 10000));
     EXPECT_EQ(farm.Computers().FindByNumber(3), nullptr);
@@ -176,7 +123,7 @@ TEST_F(ShareEndToEnd, AKilledNodeKeepsItsPieceUntilItHasGone)
 // A node's ack file holds bytes that are no answer while the node renders a piece of one frame.
 // The Master leaves the file and the node as they are; once the node's own answer replaces the
 // bytes, the piece is booked, and no frame is handed out twice.
-TEST_F(ShareEndToEnd, AGarbageAckDuringARenderChangesNothing)
+TEST_F(FarmEndToEnd, AGarbageAckDuringARenderChangesNothing)
 {
     farm.Master.ScreamerHide = false;
     farm.Master.MasterScreamerFrames = 1;
@@ -216,7 +163,7 @@ TEST_F(ShareEndToEnd, AGarbageAckDuringARenderChangesNothing)
     ASSERT_TRUE(QFile::remove(ackFile));
     ASSERT_TRUE(AllFramesWritten(scene)) << Text(farm.MissingFrameFiles(scene));
     EXPECT_TRUE(farm.WaitFor([&] { return farm.SceneVerified(scene); }, 10000));
-    const std::map<int, int> handedOut = PiecesHandedOut();
+    const std::map<int, int> handedOut = farm.HandedOut();
     for (int frame = 1; frame <= 9; ++frame)
         EXPECT_EQ(handedOut.count(frame) ? handedOut.at(frame) : 0, 1) << "frame " << frame;
 }
