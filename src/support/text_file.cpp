@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 QString DecodeText(const QByteArray& bytes, TTextEncoding* encoding)
 {
@@ -22,9 +24,18 @@ QString DecodeText(const QByteArray& bytes, TTextEncoding* encoding)
 
 bool ReadTextLines(const QString& path, QStringList& lines, qint64 limit, TTextEncoding* encoding)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting and read only when it is a plain file: a pipe in a file's place
+    // would block the open, and with it the tick, for ever.
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
         return false;
+    struct stat status;
+    QFile file;
+    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return false;
+    }
     QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError)
         return false;

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include <sys/stat.h>
+
 TEST(TextFile, SplitsEveryKindOfLineEnd)
 {
     EXPECT_EQ(SplitTextLines(u"a\r\nb\nc\rd"), QStringList({ "a", "b", "c", "d" }));
@@ -35,6 +37,19 @@ TEST(TextFile, ReadsAnyBytes)
     WriteBytes(path, QByteArray(1000, 'x'));
     ASSERT_TRUE(ReadTextLines(path, lines, 10));
     EXPECT_EQ(lines, QStringList({ QStringLiteral("xxxxxxxxxx") }));
+}
+
+// Anything may stand in a file's place on a share; what is no plain file is not read, and a pipe
+// without a writer does not block the reader.
+TEST(TextFile, ReadsOnlyPlainFiles)
+{
+    QTemporaryDir dir;
+    QStringList lines { QStringLiteral("kept") };
+    const QString pipe = dir.filePath(QStringLiteral("Ack1"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    EXPECT_FALSE(ReadTextLines(pipe, lines));
+    EXPECT_FALSE(ReadTextLines(dir.path(), lines));
+    EXPECT_EQ(lines, QStringList { QStringLiteral("kept") });
 }
 
 // A Windows peer's 8-bit text must come back byte for byte after a read and a write.
