@@ -100,7 +100,7 @@ void TDispatch::RemoveOfflineNodes()
         if (node.StateCode() != TNodeState::Offline)
             continue;
         // Whatever road the node left by, an unbooked piece goes back to its scene.
-        if (!node.Frames.isEmpty()) {
+        if (node.HoldsPiece()) {
             FFarm.HandBackPiece(node);
             FScenesChanged = true;
         }
@@ -146,6 +146,10 @@ void TDispatch::TakeAcknowledgement(TComputer& node)
     TAck ack;
     if (!ReadAck(FFarm.Options, node.Number, ack))
         return;
+    // Taken as a state, garbage would make the next "Ready" book nothing and send the piece round
+    // again; deleted, it could take a half-written answer with it.
+    if (!IsNodeAnswer(ack.State))
+        return;
     // The node has not read its new job yet: the old "Ready" stays until it has.
     if (node.StateCode() == TNodeState::NextFrame && ack.State == AckReady)
         return;
@@ -176,7 +180,7 @@ void TDispatch::BookPiece(TComputer& node)
 void TDispatch::ServeReady(TComputer& node)
 {
     // A piece taken but never rendered (the node came back to "Ready" before "Rendering").
-    if (!node.Frames.isEmpty()) {
+    if (node.HoldsPiece()) {
         FFarm.HandBackPiece(node);
         FScenesChanged = true;
     }

@@ -195,7 +195,7 @@ QString TComputerList::HeldFrames(const QString& sceneFile) const
 {
     QString held;
     for (const auto& node : FItems) {
-        if (HoldsPiece(node->StateCode()) && !node->Frames.isEmpty() && node->SceneString == sceneFile)
+        if (node->HoldsPiece() && node->SceneString == sceneFile)
             held = AddNewNumbers(held, PieceFrames(node->Frames));
     }
     return held;

@@ -25,12 +25,6 @@ enum class TNodeState
     Other = 7
 };
 
-// From the moment it takes a piece until it renders it, a node holds its piece.
-inline bool HoldsPiece(TNodeState state)
-{
-    return state >= TNodeState::NextFrame && state <= TNodeState::Rendering;
-}
-
 // The frames of a piece text ("first last step") as a number list.
 QString PieceFrames(const QString& piece);
 
@@ -54,6 +48,10 @@ public:
     QString AverageTimeText() const;
     // Tells that a node started here can no longer be watched for crashes.
     QString CrashWatchNote(const TScreamerList& screamers) const;
+    // A node holds its piece from the moment it takes it until the piece is booked or handed
+    // back, whatever its state: a "Dying" node may still render, an "Offline" one is listed
+    // for one more tick, and nobody else may write those frames meanwhile.
+    bool HoldsPiece() const { return !Frames.isEmpty(); }
 
     int Number = 0;
     int Memory = 0;

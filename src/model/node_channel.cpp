@@ -38,6 +38,12 @@ bool TakesArgument(TJobCommand command)
 
 } // namespace
 
+bool IsNodeAnswer(const QString& state)
+{
+    return state == AckInitializing || state == AckReady || state == AckSettingContent || state == AckLoading
+        || state.contains(AckRendering) || state == AckOffline;
+}
+
 QString JobFileName(const TOptions& options, int number)
 {
     return JoinPath(options.ScreamerDirectory, QStringLiteral("Job") + QString::number(number));

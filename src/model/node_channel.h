@@ -33,6 +33,10 @@ inline const QString AckLoading = QStringLiteral("Loading");
 inline const QString AckRendering = QStringLiteral("Rendering");
 inline const QString AckOffline = QStringLiteral("Offline");
 
+// True for a state text a node writes. Anything else (garbage, a file caught half written) is
+// no answer: it must change nothing, and stays for the node to finish or replace.
+bool IsNodeAnswer(const QString& state);
+
 QString JobFileName(const TOptions& options, int number);
 QString AckFileName(const TOptions& options, int number);
 

@@ -1,13 +1,16 @@
 #include "support/text_file.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString DecodeText(const QByteArray& bytes, TTextEncoding* encoding)
 {
@@ -21,9 +24,18 @@ QString DecodeText(const QByteArray& bytes, TTextEncoding* encoding)
 
 bool ReadTextLines(const QString& path, QStringList& lines, qint64 limit, TTextEncoding* encoding)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting and read only when it is a plain file: a pipe in a file's place
+    // would block the open, and with it the tick, for ever.
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
         return false;
+    struct stat status;
+    QFile file;
+    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return false;
+    }
     QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError)
         return false;
@@ -76,19 +88,35 @@ bool WriteTextLines(const QString& path, const QStringList& lines, TTextEncoding
 
 bool WriteTextLinesQuickly(const QString& path, const QStringList& lines, QString* error)
 {
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    bool written = file.open();
-    const QByteArray bytes = LinesToBytes(lines, TTextEncoding::Utf8);
-    written = written && file.write(bytes) == bytes.size() && file.flush();
-    if (written && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
-        written = false;
+    // Nodes and Remotes may run as other users: a new file gets what a plain creation gives
+    // (0666 less the umask), never a temporary file's 0600, and a replaced file keeps its own.
+    struct stat replaced;
+    const bool replaces = ::stat(QFile::encodeName(path).constData(), &replaced) == 0;
+    QFile file;
+    for (int attempt = 0; attempt < 16 && !file.isOpen(); ++attempt) {
+        file.setFileName(path + u'.' + QString::number(QRandomGenerator::global()->generate(), 36));
+        file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    }
+    if (!file.isOpen()) {
         if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
+            *error = file.errorString();
         return false;
     }
-    if (written)
-        file.setAutoRemove(false);
-    else if (error)
-        *error = file.errorString();
-    return written;
+    const QByteArray bytes = LinesToBytes(lines, TTextEncoding::Utf8);
+    QString reason;
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        reason = file.errorString();
+    else if (replaces && ::fchmod(file.handle(), replaced.st_mode & 07777) != 0)
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    file.close();
+    if (reason.isEmpty()
+        && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData())
+            != 0)
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    if (reason.isEmpty())
+        return true;
+    file.remove();
+    if (error)
+        *error = reason;
+    return false;
 }

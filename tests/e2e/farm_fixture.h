@@ -20,12 +20,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -117,6 +119,21 @@ public:
         arguments << OptionsName;
         MasterProcess->start(QStringLiteral(KESTRION_DAEMON_EXE), arguments);
         return MasterProcess->waitForStarted();
+    }
+
+    // A node the test starts itself, with switches of its own; the Master's next rescan finds it.
+    bool StartNode(int number, const QString& switches)
+    {
+        auto node = std::make_unique<QProcess>();
+        node->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        node->setStandardOutputFile(QProcess::nullDevice());
+        node->start(QStringLiteral(KESTRION_NODE_EXE),
+            QStringList { QStringLiteral("-2"), QStringLiteral("-c") + Config }
+                + switches.split(u' ', Qt::SkipEmptyParts)
+                + QStringList { JobFileName(Master, number), AckFileName(Master, number) });
+        const bool started = node->waitForStarted();
+        FOwnNodes.push_back(std::move(node));
+        return started;
     }
 
     bool MasterRunning() const { return MasterProcess && MasterProcess->state() != QProcess::NotRunning; }
@@ -274,6 +291,8 @@ public:
         const QDeadlineTimer killed(5000);
         while (!NodeProcesses().empty() && !killed.hasExpired())
             QThread::msleep(50);
+        for (const auto& node : FOwnNodes)
+            node->waitForFinished(1000);
     }
 
     // kestriond's standard output of every run so far: one line per event.
@@ -291,6 +310,23 @@ public:
         for (int run = 1; run <= FRuns; ++run)
             text += QString::fromUtf8(ReadFile(LogPath(run, "err")));
         return text;
+    }
+
+    // Each frame's count of "render" jobs the nodes took, from the lines shown nodes write on
+    // kestriond's standard error (ScreamerHide off).
+    std::map<int, int> HandedOut() const
+    {
+        std::map<int, int> handedOut;
+        static const QRegularExpression render(
+            QStringLiteral("^kestrion-node: render (\\d+) (\\d+) ([1-9]\\d*)$"),
+            QRegularExpression::MultilineOption);
+        for (auto match = render.globalMatch(MasterErrors()); match.hasNext();) {
+            const QRegularExpressionMatch piece = match.next();
+            for (int frame = piece.captured(1).toInt(); frame <= piece.captured(2).toInt();
+                 frame += piece.captured(3).toInt())
+                ++handedOut[frame];
+        }
+        return handedOut;
     }
 
     void PrintDiagnostics() const
@@ -354,4 +390,26 @@ private:
 
     int FRuns = 0;
     TCommandOutbox FOutbox;
+    std::vector<std::unique_ptr<QProcess>> FOwnNodes;
+};
+
+// A whole-farm test: the farm's files and output are printed when it fails, and nothing it started
+// outlives it.
+class FarmEndToEnd : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        if (HasFailure())
+            farm.PrintDiagnostics();
+        farm.Shutdown();
+        EXPECT_TRUE(farm.NodeProcesses().empty());
+    }
+
+    bool AllFramesWritten(const QString& scene)
+    {
+        return farm.WaitFor([&] { return farm.MissingFrameFiles(scene).isEmpty(); });
+    }
+
+    TScratchFarm farm;
 };

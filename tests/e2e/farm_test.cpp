@@ -4,8 +4,6 @@
 #include "test_files.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
-#include <map>
 
 namespace {
 
@@ -17,25 +15,6 @@ std::string Text(const QStringList& list)
 {
     return list.join(u' ').toStdString();
 }
-
-class FarmEndToEnd : public testing::Test
-{
-protected:
-    void TearDown() override
-    {
-        if (HasFailure())
-            farm.PrintDiagnostics();
-        farm.Shutdown();
-        EXPECT_TRUE(farm.NodeProcesses().empty());
-    }
-
-    bool AllFramesWritten(const QString& scene)
-    {
-        return farm.WaitFor([&] { return farm.MissingFrameFiles(scene).isEmpty(); });
-    }
-
-    TScratchFarm farm;
-};
 
 TEST_F(FarmEndToEnd, ThreeNodesRenderASceneToTheLastFrame)
 {
@@ -215,16 +194,7 @@ TEST_F(FarmEndToEnd, AMasterStoppedMidRenderCarriesOnWhenStartedAgain)
     ASSERT_TRUE(AllFramesWritten(scene)) << Text(farm.MissingFrameFiles(scene));
     EXPECT_TRUE(farm.WaitFor([&] { return farm.SceneVerified(scene); }, 10000));
 
-    std::map<int, int> handedOut;
-    static const QRegularExpression render(
-        QStringLiteral("^kestrion-node: render (\\d+) (\\d+) ([1-9]\\d*)$"),
-        QRegularExpression::MultilineOption);
-    for (auto match = render.globalMatch(farm.MasterErrors()); match.hasNext();) {
-        const QRegularExpressionMatch piece = match.next();
-        for (int frame = piece.captured(1).toInt(); frame <= piece.captured(2).toInt();
-             frame += piece.captured(3).toInt())
-            ++handedOut[frame];
-    }
+    std::map<int, int> handedOut = farm.HandedOut();
     for (int frame = 1; frame <= 30; ++frame)
         EXPECT_EQ(handedOut[frame], 1) << "frame " << frame;
 }

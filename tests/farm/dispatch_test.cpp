@@ -255,11 +255,17 @@ TEST_P(DispatchLeave, PieceIsHandedBackOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStateAndRoad, DispatchLeave,
-    ::testing::Values(TLeaveCase { TNodeState::NextFrame, TLeave::OfflineAck }, TLeaveCase { TNodeState::SettingContent, TLeave::OfflineAck },
-        TLeaveCase { TNodeState::Loading, TLeave::OfflineAck }, TLeaveCase { TNodeState::Rendering, TLeave::OfflineAck }, TLeaveCase { TNodeState::NextFrame, TLeave::Kill },
-        TLeaveCase { TNodeState::SettingContent, TLeave::Kill }, TLeaveCase { TNodeState::Loading, TLeave::Kill }, TLeaveCase { TNodeState::Rendering, TLeave::Kill },
-        TLeaveCase { TNodeState::SettingContent, TLeave::CrashedRenderAgain }, TLeaveCase { TNodeState::Rendering, TLeave::CrashedRenderAgain },
-        TLeaveCase { TNodeState::Rendering, TLeave::CrashedNotAgain }, TLeaveCase { TNodeState::Loading, TLeave::ProcessEnded },
+    ::testing::Values(TLeaveCase { TNodeState::NextFrame, TLeave::OfflineAck },
+        TLeaveCase { TNodeState::SettingContent, TLeave::OfflineAck },
+        TLeaveCase { TNodeState::Loading, TLeave::OfflineAck },
+        TLeaveCase { TNodeState::Rendering, TLeave::OfflineAck },
+        TLeaveCase { TNodeState::NextFrame, TLeave::Kill },
+        TLeaveCase { TNodeState::SettingContent, TLeave::Kill },
+        TLeaveCase { TNodeState::Loading, TLeave::Kill }, TLeaveCase { TNodeState::Rendering, TLeave::Kill },
+        TLeaveCase { TNodeState::SettingContent, TLeave::CrashedRenderAgain },
+        TLeaveCase { TNodeState::Rendering, TLeave::CrashedRenderAgain },
+        TLeaveCase { TNodeState::Rendering, TLeave::CrashedNotAgain },
+        TLeaveCase { TNodeState::Loading, TLeave::ProcessEnded },
         TLeaveCase { TNodeState::Rendering, TLeave::ProcessEnded }));
 
 TEST_F(DispatchFarm, FailedJobWriteLeavesNodeReadyAndFramesInTheScene)
@@ -352,9 +358,15 @@ TEST_F(DispatchFarm, RescanPeriodAndRegistration)
 
 namespace {
 
-TEST_F(DispatchFarm, VerificationLeavesHeldPiecesAlone)
+class DispatchHeld : public DispatchFarm, public ::testing::WithParamInterface<const char*>
 {
-    // "one" is done; "many" has every piece out, node 1 still renders 7 and 8.
+};
+
+// Node 1 holds frames 7 and 8 in whatever state: they are never queued again while it holds them,
+// so no false "missing frames" event uses up a verification and no second node writes them.
+TEST_P(DispatchHeld, VerificationLeavesHeldPiecesAlone)
+{
+    // "one" is done; "many" has every piece out, node 1 still holds 7 and 8.
     Farm().Scenes.Remove(Farm().Scenes.IndexOfID(Farm().Scenes.Item(0).ID));
     TScene& scene = Farm().Scenes.Item(0);
     scene.Settings.AutomaticVerify = true;
@@ -364,20 +376,57 @@ TEST_F(DispatchFarm, VerificationLeavesHeldPiecesAlone)
     for (int frame = 2; frame <= 6; ++frame)
         WriteBytes(scene.FrameFileName(frame, TFrameKind::RGB, QString()), "x");
     TComputer& node = *Farm().Computers.FindByNumber(1);
-    node.StateString = QStringLiteral("Rendering frame 7");
+    node.StateString = QString::fromLatin1(GetParam());
     node.Frames = QStringLiteral("7 8 1");
     node.SceneString = scene.Filename;
     node.SceneId = scene.ID;
+    const bool offline = node.StateCode() == TNodeState::Offline;
     Options.MasterScenesVerify = true;
     DeleteAck(Options, 1);
     DeleteAck(Options, 2);
     Tick();
     // Only frame 1 went back, and idle node 2 took it in the same tick.
     EXPECT_EQ(Farm().Computers.FindByNumber(2)->Frames, QStringLiteral("1 1 1"));
-    EXPECT_TRUE(scene.Settings.MissingList.isEmpty());
     EXPECT_FALSE(scene.Verified);
+    EXPECT_EQ(scene.VerifyTimes, 1);
     EXPECT_EQ(Farm().Events.Item(Farm().Events.Count() - 1).Comment,
         QStringLiteral("many.lws verified and 1 missing frames added to renderlist."));
+    if (offline) {
+        // Gone now, its piece handed back once.
+        EXPECT_EQ(Farm().Computers.FindByNumber(1), nullptr);
+        EXPECT_EQ(scene.Settings.MissingList, QStringLiteral("7 8"));
+    } else {
+        EXPECT_EQ(Farm().Computers.FindByNumber(1)->Frames, QStringLiteral("7 8 1"));
+        EXPECT_TRUE(scene.Settings.MissingList.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, DispatchHeld,
+    ::testing::Values(
+        "Next Frame", "Setting content directory", "Loading", "Rendering frame 7", "Offline", "Dying"));
+
+// An answer no node gives (garbage, a file half written) is left where it is and changes nothing;
+// the node's real answer that replaces it books the piece as usual.
+TEST_F(DispatchFarm, GarbageAckDuringARenderChangesNothing)
+{
+    BringNodeOneTo(TNodeState::Rendering);
+    const TComputer before = *Farm().Computers.FindByNumber(1);
+    for (const QByteArray& garbage : { QByteArray("Rend"), QByteArray("\x01\xff\xfe\r\nx86"),
+             QByteArray("Next Frame"), QByteArray("Dying\r\n") }) {
+        WriteBytes(AckFileName(Options, 1), garbage);
+        Tick();
+        const TComputer& node = *Farm().Computers.FindByNumber(1);
+        EXPECT_EQ(node.StateString, before.StateString) << garbage.constData();
+        EXPECT_EQ(node.Frames, before.Frames);
+        EXPECT_EQ(ReadBytes(AckFileName(Options, 1)), garbage);
+    }
+    // The node writes its answer over the garbage.
+    DeleteAck(Options, 1);
+    Step(Nodes[1]);
+    Tick();
+    EXPECT_EQ(Farm().Computers.FindByNumber(1)->RenderCount, 1);
+    RunToEnd();
+    ExpectEachFrameOnce();
 }
 
 TEST_F(DispatchFarm, RenderLogHasOneLinePerPieceAndBookedTimesAreNeverNegative)
@@ -402,7 +451,8 @@ TEST_F(DispatchFarm, RenderLogHasOneLinePerPieceAndBookedTimesAreNeverNegative)
 
     // A log that cannot be written is said, and the other nodes are still served.
     for (int i = 0; i < Farm().Scenes.Count(); ++i) {
-        Farm().Scenes.Item(i).Settings.LogFilename = Directory.filePath(QStringLiteral("no/such/dir/render.log"));
+        Farm().Scenes.Item(i).Settings.LogFilename
+            = Directory.filePath(QStringLiteral("no/such/dir/render.log"));
         Farm().Scenes.Item(i).Reset(Clock.Now());
     }
     RunToEnd();

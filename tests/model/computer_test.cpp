@@ -128,6 +128,34 @@ TEST(ComputerList, RecordsReadAreMadeAtTheListsClock)
     EXPECT_EQ(list.Item(0).ScreamerStart, 46300.5);
 }
 
+// Whatever state a node is in, the piece it took is its own until booked or handed back: a Dying
+// node may still render it, an Offline one is listed one more tick, garbage changes no state.
+TEST(ComputerList, HeldFramesAreEveryUnbookedPieceOfTheScene)
+{
+    const QString scene = QStringLiteral("/scenes/a.lws");
+    TComputerList list;
+    int number = 0;
+    for (const QString& state : { QStringLiteral("Initializing"), QStringLiteral("Ready"), StateNextFrame,
+             QStringLiteral("Setting content directory"), QStringLiteral("Loading"),
+             QStringLiteral("Rendering frame 3"), QStringLiteral("Offline"), StateDying }) {
+        auto computer = MakeComputer(++number);
+        computer->StateString = state;
+        computer->SceneString = scene;
+        computer->Frames = QStringLiteral("%1 %1 1").arg(number * 10);
+        EXPECT_TRUE(computer->HoldsPiece()) << state.toStdString();
+        list.Add(std::move(computer));
+    }
+    EXPECT_EQ(list.HeldFrames(scene), QStringLiteral("10 20 30 40 50 60 70 80"));
+
+    // A booked node and a node of another scene hold nothing of this one.
+    list.Item(0).Frames.clear();
+    EXPECT_FALSE(list.Item(0).HoldsPiece());
+    list.Item(1).SceneString = QStringLiteral("/scenes/b.lws");
+    list.Item(2).Frames = QStringLiteral("5 9 2");
+    EXPECT_EQ(list.HeldFrames(scene), QStringLiteral("5 7 9 40 50 60 70 80"));
+    EXPECT_EQ(list.HeldFrames(QStringLiteral("/scenes/b.lws")), QStringLiteral("20"));
+}
+
 TEST(SceneChoice, CountsOnScene)
 {
     TScene scene;

@@ -100,6 +100,18 @@ TEST_F(NodeChannel, ReadAckTakesTwoLines)
     DeleteAck(options, 2);
 }
 
+TEST(NodeAnswer, OnlyTheTextsNodesWrite)
+{
+    for (const QString& state : { AckInitializing, AckReady, AckSettingContent, AckLoading, AckOffline,
+             QStringLiteral("Rendering frame 12"), QStringLiteral("Rendering") })
+        EXPECT_TRUE(IsNodeAnswer(state)) << state.toStdString();
+    // The Master's own texts, a file caught half written, and noise.
+    for (const QString& state : { QStringLiteral("Next Frame"), QStringLiteral("Dying"),
+             QStringLiteral("Rea"), QStringLiteral("Render"), QStringLiteral("rendering frame 1"),
+             QStringLiteral("Offline\u0001"), QString() })
+        EXPECT_FALSE(IsNodeAnswer(state)) << state.toStdString();
+}
+
 TEST_F(NodeChannel, AckStillBeingWrittenIsNoAcknowledgement)
 {
     TAck ack { QStringLiteral("before"), QString() };
