@@ -27,6 +27,8 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     connect(&TimerRemote, &QTimer::timeout, this, &TController::TimerRemoteTimer);
     connect(
         &TimerRemoteUpdateAutomatic, &QTimer::timeout, this, &TController::TimerRemoteUpdateAutomaticTimer);
+    // A Master drives only once its commands directory and its lock are there.
+    FFarm.Driving = false;
     FDiscovery.ArmRescanTimer = [this] { TimerMasterRescan.start(); };
     FFarm.RequestRemoteUpdate = [this] { TimerRemoteUpdateAutomatic.start(); };
 }
@@ -87,7 +89,7 @@ void TController::AddMasterEvent(const QString& type, const QString& comment)
 
 bool TController::ReadyToDrive()
 {
-    if (FDriving)
+    if (FFarm.Driving)
         return true;
     if (!FFarm.IsMaster())
         return false;
@@ -128,7 +130,7 @@ bool TController::ReadyToDrive()
             QStringLiteral("The commands directory %1 can be used now: this Master drives the nodes.")
                 .arg(directory));
     FWaitingFor.clear();
-    FDriving = true;
+    FFarm.Driving = true;
     FGaveWay = false;
     TimerMasterLock.start();
     if (FListsPending)
@@ -155,7 +157,7 @@ bool TController::Close()
     FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Ended"));
     bool written = true;
     // A Master that never drove has no lists of its own: storing them would empty the queue.
-    if (FFarm.IsMaster() && FDriving) {
+    if (FFarm.IsMaster() && FFarm.Driving) {
         if (!SaveSceneList(FFarm.Scenes, FFarm.Options.StateScenesFile())) {
             FFarm.People.Ask(SceneListWriteError, false);
             written = false;
@@ -172,7 +174,7 @@ bool TController::Close()
     TimerRemoteUpdateAutomatic.stop();
     TimerMasterLock.stop();
     FLock.Release();
-    FDriving = false;
+    FFarm.Driving = false;
     // Running as a Remote because another Master held the directory changes no stored mode.
     if (FGaveWay)
         FFarm.Options.Master = true;
@@ -183,8 +185,8 @@ void TController::ApplyMode()
 {
     if (FFarm.IsMaster())
         ReadyToDrive();
-    else if (FDriving) {
-        FDriving = false;
+    else if (FFarm.Driving) {
+        FFarm.Driving = false;
         TimerMasterLock.stop();
         FLock.Release();
     }
@@ -207,7 +209,7 @@ void TController::StartLocalNodes()
         return;
     }
     FStartNodesPending = true;
-    if (FDriving || !FFarm.IsMaster())
+    if (FFarm.Driving || !FFarm.IsMaster())
         StartNodesNow();
 }
 
@@ -246,15 +248,15 @@ void TController::TimerMasterTimer()
 void TController::TimerMasterRescanTimer()
 {
     TimerMasterRescan.stop();
-    if (FDriving)
+    if (FFarm.Driving)
         Guarded(FRescanError, [this] { FDiscovery.TimerMasterRescanTimer(); });
 }
 
 void TController::TimerMasterLockTimer()
 {
-    if (!FDriving || FLock.Heartbeat())
+    if (!FFarm.Driving || FLock.Heartbeat())
         return;
-    FDriving = false;
+    FFarm.Driving = false;
     TimerMasterLock.stop();
     GiveWay(QStringLiteral("Another Master has taken the commands directory %1 over: %2. This one drives no "
                            "node from now on and runs as a Remote until it is closed.")
@@ -266,7 +268,7 @@ void TController::TimerGeneralTimer()
 {
     Guarded(FGeneralError, [this] {
         // A waiting Master has no nodes of its own to watch yet.
-        if (FDriving || !FFarm.IsMaster())
+        if (FFarm.Driving || !FFarm.IsMaster())
             FDiscovery.CheckNodeProcesses();
         // Commands wait in the outbox until the Master has taken the one before.
         FFarm.Outbox.Flush(FFarm.Options);

@@ -34,7 +34,7 @@ public:
     void StartLocalNodes();
 
     // This Master drives the nodes: its commands directory is usable and the lock is its own.
-    bool Driving() const { return FDriving; }
+    bool Driving() const { return FFarm.Driving; }
     // Another Master holds the commands directory: this farm runs as a Remote until it closes,
     // and the stored mode stays Master.
     bool GaveWay() const { return FGaveWay; }
@@ -87,7 +87,6 @@ private:
     TDiscovery FDiscovery;
     TDispatch FDispatch;
     TMasterLock FLock;
-    bool FDriving = false;
     bool FGaveWay = false;
     bool FListsPending = false;
     bool FStartNodesPending = false;

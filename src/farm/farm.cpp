@@ -10,10 +10,17 @@ TFarm::TFarm(TOptions& options, TPeople& people, const TClock& clock)
     , Clock(clock)
     , Computers(clock)
     , Events(options, clock, people)
+{ }
+
+bool TFarm::IsMaster() const
 {
+    return Options.Master;
 }
 
-bool TFarm::IsMaster() const { return Options.Master; }
+bool TFarm::StoresLists() const
+{
+    return IsMaster() && Driving && Options.MasterScanRemote;
+}
 
 void TFarm::UserEvent(const QString& type, const QString& comment)
 {
@@ -23,14 +30,14 @@ void TFarm::UserEvent(const QString& type, const QString& comment)
 void TFarm::ScenesChanged()
 {
     People.Refresh(TView::Scenes);
-    if (IsMaster() && Options.MasterScanRemote && !SaveSceneList(Scenes, Options.StateScenesFile()))
+    if (StoresLists() && !SaveSceneList(Scenes, Options.StateScenesFile()))
         People.Ask(SceneListWriteError, false);
 }
 
 void TFarm::ComputersChanged()
 {
     People.Refresh(TView::Computers);
-    if (IsMaster() && Options.MasterScanRemote && !Computers.SaveToFile(Options.StateComputersFile()))
+    if (StoresLists() && !Computers.SaveToFile(Options.StateComputersFile()))
         People.Ask(ComputerListWriteError, false);
 }
 

@@ -24,12 +24,16 @@ public:
 
     TDateTime Now() const { return Clock.Now(); }
     bool IsMaster() const;
+    // A Master drives the nodes and stores its lists only while Driving: one that waits for its
+    // commands directory, or gave way to another Master, holds no lists of its own, and storing
+    // them would empty the farm's. The controller keeps it.
+    bool Driving = true;
 
     // An event of level 3 caused by this installation's user.
     void UserEvent(const QString& type, const QString& comment);
 
-    // After-change steps: show the view again and, on a Master that serves Remotes through
-    // the commands directory, store the list for them.
+    // After-change steps: show the view again and, on a driving Master that serves Remotes
+    // through the commands directory, store the list for them.
     void ScenesChanged();
     void ComputersChanged();
 
@@ -61,4 +65,7 @@ public:
             RequestRemoteUpdate();
     }
     std::function<void()> RequestRemoteUpdate;
+
+private:
+    bool StoresLists() const;
 };

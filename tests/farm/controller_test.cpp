@@ -133,6 +133,12 @@ TEST_F(ControllerStart, AMasterWaitsForItsCommandsDirectoryAndKeepsTheQueueThatA
     EXPECT_FALSE(QFileInfo::exists(Share()));
 
     ASSERT_TRUE(QDir().rename(staging, Share()));
+    // A user's command in the moment before the next tick changes the waiting Master's empty
+    // lists; they are not stored over the queue on the share.
+    controller.Farm().Options.MasterScanRemote = true;
+    controller.Farm().ScenesChanged();
+    controller.Farm().ComputersChanged();
+    EXPECT_FALSE(QFileInfo::exists(controller.Farm().Options.StateComputersFile()));
     controller.TimerMasterTimer();
     EXPECT_TRUE(controller.Driving());
     ASSERT_EQ(controller.Farm().Scenes.Count(), 1);
