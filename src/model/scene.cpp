@@ -1,6 +1,7 @@
 #include "model/scene.h"
 
 #include "options/options.h"
+#include "support/file_listing.h"
 #include "support/files.h"
 #include "support/paths.h"
 #include "support/record_text.h"
@@ -9,6 +10,7 @@
 
 #include <QFileInfo>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -18,6 +20,8 @@ const QString KeyFrameStep = QStringLiteral("FrameStep");
 const QString KeyShowCamera = QStringLiteral("ShowCamera");
 const QString KeyLoadObject = QStringLiteral("LoadObject");
 const QString KeyCustomSize = QStringLiteral("CustomSize");
+const QString KeyRGBImageFormat = QStringLiteral("RGBImageFormat");
+const QString KeyAlphaImageFormat = QStringLiteral("AlphaImageFormat");
 const QString DefaultAlphaSaver = QStringLiteral("LW_JPEG(.jpg)");
 // The marker of a scene with extra data, looked for in upper case anywhere in a line.
 const QString ExtraDataMarker = QStringLiteral("ZELKOR");
@@ -66,16 +70,33 @@ bool IsAbsent(const QString& text)
     return text.isEmpty() || text == NoneText;
 }
 
-// The text between the first "(" and the first ")" of a saver name: ".jpg" for "LW_JPEG(.jpg)".
-QString SaverExtension(const QString& saver)
+// Built-in savers that LightWave names without "(.ext)", with the extension of their files.
+const std::array<std::pair<QString, QString>, 1> BuiltInSavers = { {
+    { QStringLiteral("_Targa"), QStringLiteral(".tga") },
+} };
+
+// The extension of a saver's files: the text between the first "(" and the first ")" of its
+// name (".jpg" for "LW_JPEG(.jpg)"), or that of a built-in saver; none when it is not known.
+std::optional<QString> SaverExtension(const QString& saver)
 {
-    if (saver == NoneText)
-        return QString();
     const qsizetype open = saver.indexOf(u'(');
     const qsizetype close = saver.indexOf(u')');
-    if (open < 0 || close <= open)
-        return QString();
-    return saver.mid(open + 1, close - open - 1);
+    if (open >= 0 && close > open)
+        return saver.mid(open + 1, close - open - 1);
+    for (const auto& [name, extension] : BuiltInSavers)
+        if (saver == name)
+            return extension;
+    return std::nullopt;
+}
+
+// The extension of LightWave 4/5's image format codes.
+std::optional<QString> FormatCodeExtension(int code)
+{
+    static const std::array<QString, 3> extensions
+        = { QStringLiteral(".iff"), QStringLiteral(".raw"), QStringLiteral(".tga") };
+    if (code < 0 || code >= int(extensions.size()))
+        return std::nullopt;
+    return extensions[code];
 }
 
 } // namespace
@@ -163,6 +184,8 @@ void TScene::ReadRenderSettings(const QString& line)
     ReadKeyValue(QStringLiteral("SaveRGBImagesPrefix"), line, Data.SaveRGBImagesPrefix);
     ReadKeyValue(QStringLiteral("RGBImageSaver"), line, Data.RGBImageSaver);
     ReadKeyValue(QStringLiteral("SaveAlphaImagesPrefix"), line, Data.SaveAlphaImagesPrefix);
+    ReadKeyInteger(KeyRGBImageFormat, line, Data.RGBImageFormat);
+    ReadKeyInteger(KeyAlphaImageFormat, line, Data.AlphaImageFormat);
 }
 
 void TScene::WriteRenderOptions(QStringList& lines)
@@ -205,6 +228,11 @@ void TScene::WriteCameraSettings(QStringList& lines) const
           << SceneLineBoolean(QStringLiteral("FilmSize"), Data.FilmSize)
           << SceneLineBoolean(QStringLiteral("FieldRendering"), Data.FieldRendering)
           << SceneLineInteger(QStringLiteral("MotionBlur"), Data.MotionBlur);
+    // Not render options: no copy is given them, but verification needs them after a restart.
+    if (Data.RGBImageFormat != -1)
+        lines << SceneLineInteger(KeyRGBImageFormat, Data.RGBImageFormat);
+    if (Data.AlphaImageFormat != -1)
+        lines << SceneLineInteger(KeyAlphaImageFormat, Data.AlphaImageFormat);
 }
 
 void TScene::MakeSceneCopy(TDateTime now)
@@ -248,21 +276,52 @@ QStringList TScene::RewriteSceneLines(const QStringList& lines)
     return output;
 }
 
+namespace {
+
+// Formats other than the four known ones are named like the most common, "Name0001.xxx".
+bool FormatKnown(int format)
+{
+    return format >= 0 && format <= 3;
+}
+
+bool FormatHasExtension(int format)
+{
+    return !FormatKnown(format) || format == 1 || format == 3;
+}
+
+// The extension LightWave gives the files of an output: from its saver, or in LightWave 4/5
+// files from its format code; none when neither tells.
+std::optional<QString> OutputExtension(const QString& saver, int formatCode)
+{
+    if (!IsAbsent(saver))
+        return SaverExtension(saver);
+    return FormatCodeExtension(formatCode);
+}
+
+} // namespace
+
+bool TScene::FrameNameComplete(TFrameKind kind) const
+{
+    const bool rgb = kind == TFrameKind::RGB;
+    return !FormatHasExtension(Data.OutputFilenameFormat)
+        || OutputExtension(rgb ? Data.RGBImageSaver : Data.AlphaImageSaver,
+            rgb ? Data.RGBImageFormat : Data.AlphaImageFormat)
+               .has_value();
+}
+
 QString TScene::FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const
 {
     const int format = Data.OutputFilenameFormat;
-    // Formats other than the four known ones are named like the most common, "Name0001.xxx".
-    const bool known = format >= 0 && format <= 3;
-    const int digits = known && format < 2 ? 3 : 4;
-    const bool withExtension = !known || format == 1 || format == 3;
+    const int digits = FormatKnown(format) && format < 2 ? 3 : 4;
     const bool rgb = kind == TFrameKind::RGB;
     const QString& prefix = rgb ? Data.SaveRGBImagesPrefix : Data.SaveAlphaImagesPrefix;
-    const QString& saver = rgb ? Data.RGBImageSaver : Data.AlphaImageSaver;
     QString name = prefix + ZeroPadded(frame, digits);
     if (Data.Stereoscopic)
         name += u'L';
-    if (withExtension)
-        name += SaverExtension(saver);
+    if (FormatHasExtension(format))
+        name += OutputExtension(rgb ? Data.RGBImageSaver : Data.AlphaImageSaver,
+            rgb ? Data.RGBImageFormat : Data.AlphaImageFormat)
+                    .value_or(QString());
     if (IsNetworkPath(prefix))
         return name;
     const QString content = ContentDirectoryOr(fallbackContentDirectory);
@@ -276,7 +335,17 @@ QString TScene::ContentDirectoryOr(const QString& fallback) const
 
 bool TScene::FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const
 {
-    return QFileInfo(FrameFileName(frame, kind, fallbackContentDirectory)).isFile();
+    if (FrameNameComplete(kind))
+        return QFileInfo(FrameFileName(frame, kind, fallbackContentDirectory)).isFile();
+    TFileListing listing;
+    return FrameExists(listing, frame, kind, fallbackContentDirectory);
+}
+
+bool TScene::FrameExists(
+    TFileListing& listing, qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const
+{
+    const QString name = FrameFileName(frame, kind, fallbackContentDirectory);
+    return FrameNameComplete(kind) ? listing.Exists(name) : listing.ExistsWithAnyExtension(name);
 }
 
 QString TScene::WarningsText() const

@@ -11,6 +11,7 @@
 #include <utility>
 
 class TComputer;
+class TFileListing;
 
 // What is read from the scene file. The integer render settings are LightWave's own codes,
 // stored and written back unchanged.
@@ -47,6 +48,10 @@ struct TSceneData
     QString SaveAlphaImagesPrefix;
     QString RGBImageSaver;
     QString AlphaImageSaver;
+    // LightWave 4/5 name the image format by a code instead of a saver: 0 IFF, 1 RAW, 2 Targa;
+    // -1 absent.
+    int RGBImageFormat = -1;
+    int AlphaImageFormat = -1;
     // The file holds the marker of a 'Varnocade' scene.
     bool ExtraData = false;
 };
@@ -177,8 +182,15 @@ public:
 
     // Where the node writes a frame. A relative output prefix lies in the scene's content
     // directory, or in `fallbackContentDirectory` when the scene has none.
+    // Where the saver or format code gives no extension the farm knows, the name ends before
+    // the extension and FrameNameComplete is false: a file of that stem with any one extension
+    // is the frame.
     QString FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    bool FrameNameComplete(TFrameKind kind) const;
     bool FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    // The same, answered from `listing`.
+    bool FrameExists(
+        TFileListing& listing, qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
     // The content directory the nodes render with: the scene's own, or `fallback` when it has none.
     QString ContentDirectoryOr(const QString& fallback) const;
     QString WarningsText() const;

@@ -1,0 +1,141 @@
+// Scene files as each version of LightWave writes them: "LWSC" 1 (LightWave 4/5), 3 (6 to 9.2),
+// 4 and 5 (9.5 and later). The tests write them from the format's rules.
+#include "model/scene.h"
+#include "model/scene_record.h"
+#include "options/options.h"
+#include "support/file_listing.h"
+
+#include "test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A scene file of `version` whose camera section holds `camera`, with `lineEnd` after each line.
+QByteArray SceneBytes(int version, const QList<QByteArray>& camera, const QByteArray& lineEnd = "\r\n",
+    const QList<QByteArray>& head = { "FirstFrame 1", "LastFrame 4", "FrameStep 1" })
+{
+    QList<QByteArray> lines { "LWSC", QByteArray::number(version), "" };
+    lines << head << ""
+          << (version < 3 ? "LoadObject Objects/box.lwo" : "LoadObjectLayer 1 10000000 Objects/box.lwo")
+          << "ShowObject 6 7"
+          << ""
+          << "ShowCamera 1 2"
+          << "ZoomFactor 3.2"
+          << "Resolution 1";
+    lines << camera << ""
+          << "ViewMode 5"
+          << "GridSize 1";
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + lineEnd;
+    return bytes;
+}
+
+class SceneVersions : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // The scene read from a file holding `bytes`.
+    std::unique_ptr<TScene> Read(const QByteArray& bytes, const QString& name = QStringLiteral("shot.lws"))
+    {
+        path = dir.filePath(name);
+        WriteBytes(path, bytes);
+        auto scene = std::make_unique<TScene>(NoneText);
+        reason.clear();
+        scene->ReadSceneFile(path);
+        return scene;
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    QString reason;
+};
+
+TEST_F(SceneVersions, FrameNamesOfBuiltInSaversAndFormatCodes)
+{
+    // LightWave 6 and later: a built-in saver named without "(.ext)".
+    auto scene = Read(SceneBytes(3,
+        { "OutputFilenameFormat 3", "SaveRGB 1", "SaveRGBImagesPrefix I:\\renders\\aircon_2_",
+            "RGBImageSaver _Targa" }));
+    EXPECT_EQ(
+        scene->FrameFileName(0, TFrameKind::RGB, NoneText), QStringLiteral("I:\\renders\\aircon_2_0000.tga"));
+    EXPECT_TRUE(scene->FrameNameComplete(TFrameKind::RGB));
+
+    // LightWave 4/5: the format as a code right after its prefix line.
+    scene = Read(SceneBytes(1,
+        { "SaveRGBImagesPrefix /out/shot", "RGBImageFormat 2", "SaveAlphaImagesPrefix /out/mask",
+            "AlphaImageFormat 0" }));
+    EXPECT_EQ(scene->Data.RGBImageFormat, 2);
+    EXPECT_EQ(scene->Data.AlphaImageFormat, 0);
+    // Without a format of its own the file names frames "Name001".
+    EXPECT_EQ(scene->FrameFileName(7, TFrameKind::RGB, NoneText), QStringLiteral("/out/shot007"));
+    scene->Data.OutputFilenameFormat = 1;
+    EXPECT_EQ(scene->FrameFileName(7, TFrameKind::RGB, NoneText), QStringLiteral("/out/shot007.tga"));
+    EXPECT_EQ(scene->FrameFileName(7, TFrameKind::Alpha, NoneText), QStringLiteral("/out/mask007.iff"));
+    scene->Data.RGBImageFormat = 1;
+    EXPECT_EQ(scene->FrameFileName(7, TFrameKind::RGB, NoneText), QStringLiteral("/out/shot007.raw"));
+
+    // The codes survive the scene's record, so verification still knows them after a restart.
+    QStringList record;
+    WriteRecord(*scene, record);
+    TScene stored;
+    qsizetype index = 0;
+    ReadRecord(stored, record, index);
+    EXPECT_EQ(stored.Data.RGBImageFormat, 1);
+    EXPECT_EQ(stored.Data.AlphaImageFormat, 0);
+    TScene plain;
+    record.clear();
+    WriteRecord(plain, record);
+    EXPECT_FALSE(record.join(u'\n').contains(QStringLiteral("ImageFormat")));
+}
+
+TEST_F(SceneVersions, UnknownExtensionsMatchTheStem)
+{
+    auto scene = Read(SceneBytes(5,
+        { "OutputFilenameFormat 3", "SaveRGB 1", "SaveRGBImagesPrefix out/f", "RGBImageSaver ExrTrader" }));
+    scene->Settings.ContentDirectory = dir.path();
+    EXPECT_FALSE(scene->FrameNameComplete(TFrameKind::RGB));
+    EXPECT_EQ(scene->FrameFileName(2, TFrameKind::RGB, NoneText), dir.filePath(QStringLiteral("out/f0002")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out")));
+    WriteBytes(dir.filePath(QStringLiteral("out/f0001.exr")), "image");
+    WriteBytes(dir.filePath(QStringLiteral("out/f0002")), "image");
+    // Neither two extensions nor a longer number are the frame's.
+    WriteBytes(dir.filePath(QStringLiteral("out/f0003.exr.part")), "image");
+    WriteBytes(dir.filePath(QStringLiteral("out/f00041.exr")), "image");
+    EXPECT_EQ(scene->MissingFrames(true, NoneText), QStringLiteral("3 4"));
+    EXPECT_TRUE(scene->FrameExists(1, TFrameKind::RGB, NoneText));
+    EXPECT_FALSE(scene->FrameExists(4, TFrameKind::RGB, NoneText));
+
+    // An unknown format code, or none at all, leaves the extension unknown too.
+    scene->Data.RGBImageSaver = NoneText;
+    scene->Data.RGBImageFormat = 9;
+    EXPECT_FALSE(scene->FrameNameComplete(TFrameKind::RGB));
+    EXPECT_EQ(scene->MissingFrames(true, NoneText), QStringLiteral("3 4"));
+    scene->Data.RGBImageFormat = -1;
+    EXPECT_FALSE(scene->FrameNameComplete(TFrameKind::RGB));
+    // Names without an extension are always complete.
+    scene->Data.OutputFilenameFormat = 2;
+    EXPECT_TRUE(scene->FrameNameComplete(TFrameKind::RGB));
+    EXPECT_EQ(scene->MissingFrames(true, NoneText), QStringLiteral("1 3 4"));
+}
+
+TEST(FileListing, StemsFromTheSameListing)
+{
+    QTemporaryDir dir;
+    WriteBytes(dir.filePath(QStringLiteral("a.tga")), "x");
+    WriteBytes(dir.filePath(QStringLiteral(".hidden")), "x");
+    TFileListing listing;
+    EXPECT_TRUE(listing.ExistsWithAnyExtension(dir.filePath(QStringLiteral("a"))));
+    EXPECT_TRUE(listing.ExistsWithAnyExtension(dir.filePath(QStringLiteral("a.tga"))));
+    EXPECT_FALSE(listing.ExistsWithAnyExtension(dir.filePath(QString())));
+    EXPECT_FALSE(listing.Exists(dir.filePath(QStringLiteral("a"))));
+    // Files that came after the first question are not seen: one listing per directory.
+    WriteBytes(dir.filePath(QStringLiteral("b.tga")), "x");
+    EXPECT_FALSE(listing.ExistsWithAnyExtension(dir.filePath(QStringLiteral("b"))));
+}
+
+} // namespace
