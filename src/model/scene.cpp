@@ -20,6 +20,8 @@ const QString KeyFrameStep = QStringLiteral("FrameStep");
 const QString KeyShowCamera = QStringLiteral("ShowCamera");
 const QString KeyLoadObject = QStringLiteral("LoadObject");
 const QString KeyCustomSize = QStringLiteral("CustomSize");
+const QString KeySaveRGB = QStringLiteral("SaveRGB");
+const QString KeySaveAlpha = QStringLiteral("SaveAlpha");
 const QString KeyRGBImageFormat = QStringLiteral("RGBImageFormat");
 const QString KeyAlphaImageFormat = QStringLiteral("AlphaImageFormat");
 const QString DefaultAlphaSaver = QStringLiteral("LW_JPEG(.jpg)");
@@ -136,6 +138,10 @@ bool TScene::ReadSceneFile(const QString& path)
 
 void TScene::ReadSceneLines(const QStringList& lines)
 {
+    // LightWave 6 and later keep the prefix of an output switched off, with its flag at 0;
+    // older files have no flag, and their prefix line means the output is on.
+    int saveRGB = -1;
+    int saveAlpha = -1;
     TSceneSection section = SectionHead;
     for (const QString& line : lines) {
         if (line.contains(ExtraDataMarker, Qt::CaseInsensitive))
@@ -147,8 +153,14 @@ void TScene::ReadSceneLines(const QStringList& lines)
             ReadKeyInteger(KeyFrameStep, line, Data.OriginalStep);
         } else if (section == SectionCamera) {
             ReadRenderSettings(line);
+            ReadKeyInteger(KeySaveRGB, line, saveRGB);
+            ReadKeyInteger(KeySaveAlpha, line, saveAlpha);
         }
     }
+    if (saveRGB == 0)
+        Data.SaveRGBImagesPrefix = NoneText;
+    if (saveAlpha == 0)
+        Data.SaveAlphaImagesPrefix = NoneText;
     Settings.Range = true;
     Settings.CurrentFirst = Data.OriginalFirst;
     Settings.CurrentLast = Data.OriginalLast;

@@ -123,6 +123,29 @@ TEST_F(SceneVersions, UnknownExtensionsMatchTheStem)
     EXPECT_EQ(scene->MissingFrames(true, NoneText), QStringLiteral("1 3 4"));
 }
 
+TEST_F(SceneVersions, SavingSwitchedOff)
+{
+    auto scene = Read(SceneBytes(3,
+        { "SaveRGB 0", "SaveRGBImagesPrefix /out/shot", "RGBImageSaver _Targa", "SaveAlpha 0",
+            "SaveAlphaImagesPrefix /out/mask", "AlphaImageSaver _Targa" }));
+    EXPECT_EQ(scene->Data.SaveRGBImagesPrefix, NoneText);
+    EXPECT_EQ(scene->Data.SaveAlphaImagesPrefix, NoneText);
+    EXPECT_EQ(
+        scene->WarningsText(), QStringLiteral("No RGB image output | Image and alpha output are the same"));
+    // No frame is expected on disk.
+    EXPECT_EQ(scene->MissingFrames(true, NoneText), QString());
+
+    scene = Read(SceneBytes(4,
+        { "SaveRGB 1", "SaveRGBImagesPrefix /out/shot", "SaveAlpha 0", "SaveAlphaImagesPrefix /out/mask" }));
+    EXPECT_EQ(scene->Data.SaveRGBImagesPrefix, QStringLiteral("/out/shot"));
+    EXPECT_EQ(scene->Data.SaveAlphaImagesPrefix, NoneText);
+    EXPECT_EQ(scene->MissingFrames(true, NoneText), QStringLiteral("1 2 3 4"));
+
+    // LightWave 4/5 write no flag: the prefix line alone means saving is on.
+    scene = Read(SceneBytes(1, { "SaveRGBImagesPrefix /out/shot", "RGBImageFormat 2" }));
+    EXPECT_EQ(scene->Data.SaveRGBImagesPrefix, QStringLiteral("/out/shot"));
+}
+
 TEST(FileListing, StemsFromTheSameListing)
 {
     QTemporaryDir dir;
