@@ -52,6 +52,18 @@ TSceneSection NextSection(const QString& line, TSceneSection section)
     return section;
 }
 
+// "W H": both numbers or neither.
+void ReadCustomSize(const QString& size, int& width, int& height)
+{
+    const QStringList numbers = size.split(u' ', Qt::SkipEmptyParts);
+    int w = 0;
+    int h = 0;
+    if (numbers.size() == 2 && TextToInteger(numbers[0], w) && TextToInteger(numbers[1], h)) {
+        width = w;
+        height = h;
+    }
+}
+
 // A rewrite of the private copy replaces exactly the lines WriteRenderOptions may write.
 bool IsRenderOptionLine(const QString& line)
 {
@@ -172,8 +184,11 @@ void TScene::ReadRenderSettings(const QString& line)
 {
     ReadKeyBoolean(QStringLiteral("Stereoscopic"), line, Data.Stereoscopic);
     ReadKeyInteger(QStringLiteral("Resolution"), line, Data.Resolution);
-    if (HasKey(KeyCustomSize, line))
+    QString size;
+    if (ReadKeyValue(KeyCustomSize, line, size)) {
         Data.CustomSize = true;
+        ReadCustomSize(size, Data.CustomWidth, Data.CustomHeight);
+    }
     ReadKeyBoolean(QStringLiteral("NTSCWidescreen"), line, Data.NTSCWidescreen);
     ReadKeyInteger(QStringLiteral("PixelAspectRatio"), line, Data.PixelAspectRatio);
     ReadKeyBoolean(QStringLiteral("LimitedRegion"), line, Data.LimitedRegion);
