@@ -14,6 +14,8 @@
 
 namespace {
 
+// The first line of every LightWave scene file.
+const QString SceneFileMarker = QStringLiteral("LWSC");
 const QString KeyFirstFrame = QStringLiteral("FirstFrame");
 const QString KeyLastFrame = QStringLiteral("LastFrame");
 const QString KeyFrameStep = QStringLiteral("FrameStep");
@@ -138,14 +140,32 @@ void TScene::SetDataDefaults()
     Data.AlphaImageSaver = NoneText;
 }
 
-bool TScene::ReadSceneFile(const QString& path)
+bool TScene::ReadSceneFile(const QString& path, QString* reason)
 {
     Filename = path;
+    QString why;
     QStringList lines;
-    if (!ReadTextLines(path, lines))
-        return false;
-    ReadSceneLines(lines);
-    return Settings.CurrentFirst != -1 && Settings.CurrentLast != -1 && Settings.CurrentStep != 0;
+    if (!QFileInfo::exists(path))
+        why = QStringLiteral("the file does not exist");
+    else if (QFileInfo(path).isDir())
+        why = QStringLiteral("it is a directory, not a scene file");
+    else if (!ReadTextLines(path, lines))
+        why = QStringLiteral("the file cannot be read (check its permissions)");
+    else if (lines.isEmpty())
+        why = QStringLiteral("the file is empty");
+    else if (lines[0] != SceneFileMarker)
+        why = QStringLiteral("it is not a LightWave scene (its first line is not \"LWSC\")");
+    if (why.isEmpty()) {
+        ReadSceneLines(lines);
+        if (Settings.CurrentFirst == -1 || Settings.CurrentLast == -1 || Settings.CurrentStep == 0)
+            why = QStringLiteral("its frame range is unusable (first frame %1, last frame %2, step %3)")
+                      .arg(Settings.CurrentFirst)
+                      .arg(Settings.CurrentLast)
+                      .arg(Settings.CurrentStep);
+    }
+    if (reason)
+        *reason = why;
+    return why.isEmpty();
 }
 
 void TScene::ReadSceneLines(const QStringList& lines)

@@ -165,9 +165,10 @@ public:
     // The scene-file data at its defaults; the current range gives the original one.
     void SetDataDefaults();
 
-    // Fills a new scene from a LightWave scene file; false when the file cannot be read or its
+    // Fills a new scene from a LightWave scene file; false, with the reason in the farm's
+    // words, when the file cannot be read, is no scene (its first line is not "LWSC") or its
     // frame range is unusable.
-    bool ReadSceneFile(const QString& path);
+    bool ReadSceneFile(const QString& path, QString* reason = nullptr);
     void ReadSceneLines(const QStringList& lines);
     void ReadRenderSettings(const QString& line);
     void WriteRenderOptions(QStringList& lines);

@@ -101,7 +101,11 @@ TEST(RemoteCommands, AddDuplicateRemove)
     EXPECT_EQ(added.Settings.Priority, 4);
     EXPECT_EQ(added.Comment, QStringLiteral("Remo"));
     EXPECT_NE(added.KestrionFilename, f.Scene);
-    EXPECT_EQ(f.Events(), QStringList({ "Remo|Scenes Send|" + f.Scene, "Remo|Scenes Send|" + missing }));
+    EXPECT_EQ(f.Events(),
+        QStringList({ "Remo|Scenes Send|" + f.Scene, "Remo|Scenes Send|" + missing,
+            "Remo|Scenes Refused|" + SceneRefusedText(missing, QStringLiteral("the file does not exist")) }));
+    EXPECT_TRUE(f.Events().last().contains(
+        missing + QStringLiteral(" was not added: the file does not exist. Check")));
 
     added.ID = 10;
     f.Execute(ScenesDuplicate, { "10", "10", "10" });

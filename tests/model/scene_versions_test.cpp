@@ -46,13 +46,14 @@ protected:
         WriteBytes(path, bytes);
         auto scene = std::make_unique<TScene>(NoneText);
         reason.clear();
-        scene->ReadSceneFile(path);
+        read = scene->ReadSceneFile(path, &reason);
         return scene;
     }
 
     QTemporaryDir dir;
     QString path;
     QString reason;
+    bool read = false;
 };
 
 TEST_F(SceneVersions, FrameNamesOfBuiltInSaversAndFormatCodes)
@@ -144,6 +145,44 @@ TEST_F(SceneVersions, SavingSwitchedOff)
     // LightWave 4/5 write no flag: the prefix line alone means saving is on.
     scene = Read(SceneBytes(1, { "SaveRGBImagesPrefix /out/shot", "RGBImageFormat 2" }));
     EXPECT_EQ(scene->Data.SaveRGBImagesPrefix, QStringLiteral("/out/shot"));
+}
+
+TEST_F(SceneVersions, WhatIsNoSceneIsRefusedWithItsReason)
+{
+    for (const int version : { 1, 3, 4, 5 }) {
+        Read(SceneBytes(version, { "SaveRGBImagesPrefix /out/f" }));
+        EXPECT_TRUE(read) << version;
+        EXPECT_EQ(reason, QString());
+    }
+    // LF and CR line ends are line ends too; a byte-order mark is no part of the first line.
+    Read(SceneBytes(3, {}, "\n"));
+    EXPECT_TRUE(read);
+    Read("\xEF\xBB\xBF" + SceneBytes(3, {}, "\r"));
+    EXPECT_TRUE(read);
+
+    const auto refused = [this](const QByteArray& bytes) {
+        Read(bytes);
+        EXPECT_FALSE(read);
+        return reason;
+    };
+    const QString notAScene = QStringLiteral("it is not a LightWave scene (its first line is not \"LWSC\")");
+    EXPECT_EQ(refused(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)), notAScene);
+    EXPECT_EQ(refused("FirstFrame 1\r\nLastFrame 4\r\n"), notAScene);
+    EXPECT_EQ(refused("LWSC2\r\n3\r\n"), notAScene);
+    EXPECT_EQ(refused(QByteArray()), QStringLiteral("the file is empty"));
+    EXPECT_EQ(refused(SceneBytes(3, {}, "\r\n", { "FirstFrame 1", "LastFrame 4", "FrameStep 0" })),
+        QStringLiteral("its frame range is unusable (first frame 1, last frame 4, step 0)"));
+
+    TScene scene;
+    EXPECT_FALSE(scene.ReadSceneFile(dir.filePath(QStringLiteral("gone.lws")), &reason));
+    EXPECT_EQ(reason, QStringLiteral("the file does not exist"));
+    EXPECT_FALSE(scene.ReadSceneFile(dir.path(), &reason));
+    EXPECT_EQ(reason, QStringLiteral("it is a directory, not a scene file"));
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    if (!QFile(path).open(QIODevice::ReadOnly)) { // root reads everything
+        EXPECT_FALSE(scene.ReadSceneFile(path, &reason));
+        EXPECT_EQ(reason, QStringLiteral("the file cannot be read (check its permissions)"));
+    }
 }
 
 TEST(FileListing, StemsFromTheSameListing)
