@@ -3,13 +3,16 @@
 #include "options/options.h"
 #include "support/file_listing.h"
 #include "support/files.h"
+#include "support/number_list.h"
 #include "support/paths.h"
 #include "support/record_text.h"
 #include "support/text_file.h"
 #include "support/text_routines.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <array>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -24,6 +27,8 @@ const QString KeyLoadObject = QStringLiteral("LoadObject");
 const QString KeyCustomSize = QStringLiteral("CustomSize");
 const QString KeySaveRGB = QStringLiteral("SaveRGB");
 const QString KeySaveAlpha = QStringLiteral("SaveAlpha");
+const QString KeyRenderRangeType = QStringLiteral("RenderRangeType");
+const QString KeyRenderRangeArbitrary = QStringLiteral("RenderRangeArbitrary");
 const QString KeyRGBImageFormat = QStringLiteral("RGBImageFormat");
 const QString KeyAlphaImageFormat = QStringLiteral("AlphaImageFormat");
 const QString DefaultAlphaSaver = QStringLiteral("LW_JPEG(.jpg)");
@@ -117,6 +122,50 @@ std::optional<QString> FormatCodeExtension(int code)
 
 } // namespace
 
+namespace {
+
+// A frame number of an arbitrary range: digits only, as number lists hold them.
+bool ReadArbitraryFrame(QStringView text, qint64& frame)
+{
+    text = text.trimmed();
+    if (text.isEmpty() || text.size() > 10)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    frame = text.toLongLong();
+    return frame <= std::numeric_limits<int>::max();
+}
+
+} // namespace
+
+bool ArbitraryFrames(const QString& text, QString& frames)
+{
+    QString list;
+    QSet<qint64> seen;
+    for (const QStringView item : QStringView(text).split(u',')) {
+        const qsizetype dash = item.indexOf(u'-');
+        qint64 first = 0;
+        qint64 last = 0;
+        if (!ReadArbitraryFrame(dash < 0 ? item : item.left(dash), first)
+            || !ReadArbitraryFrame(dash < 0 ? item : item.mid(dash + 1), last))
+            return false;
+        const qint64 step = first <= last ? 1 : -1;
+        for (qint64 frame = first;; frame += step) {
+            if (!seen.contains(frame)) {
+                if (seen.size() >= ArbitraryFramesLimit)
+                    return false;
+                seen.insert(frame);
+                AppendNumber(list, QString::number(frame));
+            }
+            if (frame == last)
+                break;
+        }
+    }
+    frames = list;
+    return !frames.isEmpty();
+}
+
 TScene::TScene(const QString& contentDirectory)
 {
     Settings.ContentDirectory = contentDirectory;
@@ -157,7 +206,9 @@ bool TScene::ReadSceneFile(const QString& path, QString* reason)
         why = QStringLiteral("it is not a LightWave scene (its first line is not \"LWSC\")");
     if (why.isEmpty()) {
         ReadSceneLines(lines);
-        if (Settings.CurrentFirst == -1 || Settings.CurrentLast == -1 || Settings.CurrentStep == 0)
+        // Arbitrary frames need no range of their own.
+        if (Settings.Range
+            && (Settings.CurrentFirst == -1 || Settings.CurrentLast == -1 || Settings.CurrentStep == 0))
             why = QStringLiteral("its frame range is unusable (first frame %1, last frame %2, step %3)")
                       .arg(Settings.CurrentFirst)
                       .arg(Settings.CurrentLast)
@@ -174,11 +225,17 @@ void TScene::ReadSceneLines(const QStringList& lines)
     // older files have no flag, and their prefix line means the output is on.
     int saveRGB = -1;
     int saveAlpha = -1;
+    int rangeType = 0;
+    QString arbitrary;
     TSceneSection section = SectionHead;
     for (const QString& line : lines) {
         if (line.contains(ExtraDataMarker, Qt::CaseInsensitive))
             Data.ExtraData = true;
         section = NextSection(line, section);
+        if (section != SectionObject) {
+            ReadKeyInteger(KeyRenderRangeType, line, rangeType);
+            ReadKeyValue(KeyRenderRangeArbitrary, line, arbitrary);
+        }
         if (section == SectionHead) {
             ReadKeyInteger(KeyFirstFrame, line, Data.OriginalFirst);
             ReadKeyInteger(KeyLastFrame, line, Data.OriginalLast);
@@ -197,6 +254,15 @@ void TScene::ReadSceneLines(const QStringList& lines)
     Settings.CurrentFirst = Data.OriginalFirst;
     Settings.CurrentLast = Data.OriginalLast;
     Settings.CurrentStep = Data.OriginalStep;
+    // Arbitrary frames are single frames, so pieces, progress and verification follow them.
+    QString frames;
+    if (rangeType == RangeTypeArbitrary && ArbitraryFrames(arbitrary, frames)) {
+        Settings.Range = false;
+        Settings.Singles = true;
+        Settings.SinglesList = frames;
+    } else {
+        Data.IgnoredRangeType = rangeType;
+    }
     ResetFrames();
 }
 
@@ -413,6 +479,12 @@ QString TScene::WarningsText() const
         text += QStringLiteral("Scene duplication failed (*.lsn)") + separator;
     if (Data.ExtraData)
         text += QStringLiteral("An 'Varnocade' scene") + separator;
+    if (Data.IgnoredRangeType == RangeTypeArbitrary)
+        text += QStringLiteral("Arbitrary render range unreadable, rendering the frame range") + separator;
+    else if (Data.IgnoredRangeType != 0)
+        text += QStringLiteral("Render range type %1 not supported, rendering the frame range")
+                    .arg(Data.IgnoredRangeType)
+            + separator;
     text.chop(separator.size());
     return text;
 }

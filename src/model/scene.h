@@ -54,6 +54,9 @@ struct TSceneData
     int AlphaImageFormat = -1;
     // The file holds the marker of a 'Varnocade' scene.
     bool ExtraData = false;
+    // The file's render range type when the farm renders the frame range instead: a type it
+    // does not know, or arbitrary frames it could not read. 0 when it follows the file.
+    int IgnoredRangeType = 0;
 };
 
 // The render options: the lines of the camera section that the edit dialog changes and the
@@ -73,6 +76,16 @@ template <typename TData> auto RenderOptions(TData& data)
 
 static_assert(
     std::tuple_size_v<decltype(RenderOptions(std::declval<TSceneData&>()))> == RenderOptionKeys.size());
+
+// Render range types of LightWave 9 and later: the frame range, or the frames of the
+// "RenderRangeArbitrary" line.
+inline constexpr int RangeTypeArbitrary = 1;
+// An arbitrary range is rendered as single frames; one longer than this is not followed.
+inline constexpr int ArbitraryFramesLimit = 100000;
+
+// "1-10,18,25,40-50" as the number list of its frames, each once; false when the text holds
+// something else, no frame, or more than ArbitraryFramesLimit frames.
+bool ArbitraryFrames(const QString& text, QString& frames);
 
 // Processor platforms as bits of TSceneSettings::Platforms; a node's platform code is the bit's index.
 enum TPlatform

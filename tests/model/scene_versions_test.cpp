@@ -185,6 +185,57 @@ TEST_F(SceneVersions, WhatIsNoSceneIsRefusedWithItsReason)
     }
 }
 
+TEST_F(SceneVersions, ArbitraryRangesAreSingleFrames)
+{
+    auto scene = Read(SceneBytes(5, { "SaveRGBImagesPrefix /out/f" }, "\r\n",
+        { "RenderRangeType 1", "RenderRangeArbitrary 1-10,18,25,40-50", "FirstFrame 1", "LastFrame 60",
+            "FrameStep 1" }));
+    ASSERT_TRUE(read);
+    EXPECT_FALSE(scene->Settings.Range);
+    EXPECT_TRUE(scene->Settings.Singles);
+    EXPECT_EQ(scene->Settings.SinglesList,
+        QStringLiteral("1 2 3 4 5 6 7 8 9 10 18 25 40 41 42 43 44 45 46 47 48 49 50"));
+    EXPECT_EQ(scene->TotalFrames(), 23);
+    EXPECT_EQ(scene->NextFramesText(3), QStringLiteral("1 1 1"));
+    EXPECT_EQ(scene->MissingFrames(true, NoneText).split(u' ').size(), 23);
+    EXPECT_EQ(scene->WarningsText(), QString());
+
+    // Another type keeps the range, and says so; the record keeps that for later.
+    scene = Read(SceneBytes(5, { "SaveRGBImagesPrefix /out/f" }, "\r\n",
+        { "RenderRangeType 2", "FirstFrame 1", "LastFrame 60", "FrameStep 1" }));
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(scene->Settings.Range);
+    EXPECT_EQ(scene->Settings.CurrentLast, 60);
+    EXPECT_EQ(scene->WarningsText(),
+        QStringLiteral("Render range type 2 not supported, rendering the frame range"));
+    QStringList record;
+    WriteRecord(*scene, record);
+    TScene stored;
+    qsizetype index = 0;
+    ReadRecord(stored, record, index);
+    EXPECT_EQ(stored.WarningsText(), scene->WarningsText());
+
+    // Arbitrary frames that do not read leave the range too.
+    scene = Read(SceneBytes(5, { "SaveRGBImagesPrefix /out/f" }, "\r\n",
+        { "RenderRangeType 1", "RenderRangeArbitrary 1-x", "FirstFrame 1", "LastFrame 60" }));
+    EXPECT_TRUE(scene->Settings.Range);
+    EXPECT_EQ(scene->WarningsText(),
+        QStringLiteral("Arbitrary render range unreadable, rendering the frame range"));
+}
+
+TEST(ArbitraryFrames, ReadsListsAndBoundsThem)
+{
+    QString frames;
+    EXPECT_TRUE(ArbitraryFrames(QStringLiteral(" 5 - 3 ,4,7"), frames));
+    EXPECT_EQ(frames, QStringLiteral("5 4 3 7"));
+    for (const char* text : { "", "1,,2", "-3", "1-2-3", "a", "1.5", "99999999999" })
+        EXPECT_FALSE(ArbitraryFrames(QString::fromLatin1(text), frames)) << text;
+    EXPECT_EQ(frames, QStringLiteral("5 4 3 7"));
+    // Long, but within the limit; a range to the end of all frames is not.
+    EXPECT_TRUE(ArbitraryFrames(QStringLiteral("1-%1").arg(ArbitraryFramesLimit), frames));
+    EXPECT_FALSE(ArbitraryFrames(QStringLiteral("0-2147483647"), frames));
+}
+
 TEST(FileListing, StemsFromTheSameListing)
 {
     QTemporaryDir dir;
