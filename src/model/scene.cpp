@@ -1,5 +1,6 @@
 #include "model/scene.h"
 
+#include "model/scene_sections.h"
 #include "options/options.h"
 #include "support/file_listing.h"
 #include "support/files.h"
@@ -22,42 +23,13 @@ const QString SceneFileMarker = QStringLiteral("LWSC");
 const QString KeyFirstFrame = QStringLiteral("FirstFrame");
 const QString KeyLastFrame = QStringLiteral("LastFrame");
 const QString KeyFrameStep = QStringLiteral("FrameStep");
-const QString KeyShowCamera = QStringLiteral("ShowCamera");
-const QString KeyLoadObject = QStringLiteral("LoadObject");
 const QString KeyCustomSize = QStringLiteral("CustomSize");
-const QString KeySaveRGB = QStringLiteral("SaveRGB");
-const QString KeySaveAlpha = QStringLiteral("SaveAlpha");
 const QString KeyRenderRangeType = QStringLiteral("RenderRangeType");
 const QString KeyRenderRangeArbitrary = QStringLiteral("RenderRangeArbitrary");
 const QString KeyRGBImageFormat = QStringLiteral("RGBImageFormat");
 const QString KeyAlphaImageFormat = QStringLiteral("AlphaImageFormat");
-const QString DefaultAlphaSaver = QStringLiteral("LW_JPEG(.jpg)");
 // The marker of a scene with extra data, looked for in upper case anywhere in a line.
 const QString ExtraDataMarker = QStringLiteral("ZELKOR");
-
-// Where a line stands in a scene file: the frame range comes from the head, render
-// settings from the camera section, and object sections are not interpreted.
-enum TSceneSection
-{
-    SectionHead = 0,
-    SectionObject = 1,
-    SectionCamera = 2
-};
-
-bool HasKey(const QString& key, const QString& line)
-{
-    QString ignored;
-    return ReadKeyValue(key, line, ignored);
-}
-
-TSceneSection NextSection(const QString& line, TSceneSection section)
-{
-    if (HasKey(KeyShowCamera, line))
-        return SectionCamera;
-    if (HasKey(KeyLoadObject, line))
-        return SectionObject;
-    return section;
-}
 
 // "W H": both numbers or neither.
 void ReadCustomSize(const QString& size, int& width, int& height)
@@ -69,15 +41,6 @@ void ReadCustomSize(const QString& size, int& width, int& height)
         width = w;
         height = h;
     }
-}
-
-// A rewrite of the private copy replaces exactly the lines WriteRenderOptions may write.
-bool IsRenderOptionLine(const QString& line)
-{
-    for (const QString& key : RenderOptionKeys)
-        if (HasKey(key, line))
-            return true;
-    return false;
 }
 
 // A prefix that names its own location: a drive, a network share or an absolute path.
@@ -301,7 +264,7 @@ void TScene::ReadRenderSettings(const QString& line)
     ReadKeyInteger(KeyAlphaImageFormat, line, Data.AlphaImageFormat);
 }
 
-void TScene::WriteRenderOptions(QStringList& lines)
+void TScene::WriteRenderOptions(QStringList& lines) const
 {
     lines << SceneLineInteger(QStringLiteral("RenderMode"), Data.RenderMode)
           << SceneLineInteger(QStringLiteral("RayTraceEffects"), Data.RayTraceEffects)
@@ -314,12 +277,11 @@ void TScene::WriteRenderOptions(QStringList& lines)
         lines << SceneLine(QStringLiteral("SaveRGBImagesPrefix"), Data.SaveRGBImagesPrefix);
     if (Data.RGBImageSaver != NoneText)
         lines << SceneLine(QStringLiteral("RGBImageSaver"), Data.RGBImageSaver);
-    if (Data.SaveAlphaImagesPrefix != NoneText) {
-        if (Data.AlphaImageSaver == NoneText)
-            Data.AlphaImageSaver = DefaultAlphaSaver;
-        lines << SceneLine(QStringLiteral("SaveAlphaImagesPrefix"), Data.SaveAlphaImagesPrefix)
-              << SceneLine(QStringLiteral("AlphaImageSaver"), Data.AlphaImageSaver);
-    }
+    // No saver is made up for an alpha output without one: LightWave takes its own default.
+    if (Data.SaveAlphaImagesPrefix != NoneText)
+        lines << SceneLine(QStringLiteral("SaveAlphaImagesPrefix"), Data.SaveAlphaImagesPrefix);
+    if (Data.AlphaImageSaver != NoneText)
+        lines << SceneLine(QStringLiteral("AlphaImageSaver"), Data.AlphaImageSaver);
 }
 
 void TScene::WriteCameraSettings(QStringList& lines) const
@@ -354,39 +316,6 @@ void TScene::MakeSceneCopy(TDateTime now)
     Edited = now;
     if (!CopyFileTo(Filename, KestrionFilename, false))
         KestrionFilename = NoneText;
-}
-
-bool TScene::RewriteSceneCopy(const QString& path)
-{
-    QStringList lines;
-    TTextEncoding encoding = TTextEncoding::Utf8;
-    if (!ReadTextLines(path, lines, TextFileLimit, &encoding))
-        return false;
-    // Replaced atomically: a node may be loading the copy right now.
-    return WriteTextLines(path, RewriteSceneLines(lines), encoding);
-}
-
-QStringList TScene::RewriteSceneLines(const QStringList& lines)
-{
-    QStringList options;
-    WriteRenderOptions(options);
-    QStringList output;
-    bool written = false;
-    TSceneSection section = SectionHead;
-    for (const QString& line : lines) {
-        section = NextSection(line, section);
-        // Object sections are LightWave's own business; their lines pass untouched.
-        if (section != SectionObject && IsRenderOptionLine(line)) {
-            if (!written)
-                output << options;
-            written = true;
-            continue;
-        }
-        output << line;
-    }
-    if (!written)
-        output << options;
-    return output;
 }
 
 namespace {

@@ -184,15 +184,18 @@ public:
     bool ReadSceneFile(const QString& path, QString* reason = nullptr);
     void ReadSceneLines(const QStringList& lines);
     void ReadRenderSettings(const QString& line);
-    void WriteRenderOptions(QStringList& lines);
+    void WriteRenderOptions(QStringList& lines) const;
     void WriteCameraSettings(QStringList& lines) const;
 
     // Copies the scene file to a free ".lns" name beside it; "(none)" when that fails. The copy
     // is stamped `now`, so nodes holding an older one load it again.
     void MakeSceneCopy(TDateTime now);
-    // Puts the scene's render options into the private copy at `path`, keeping every other line.
-    bool RewriteSceneCopy(const QString& path);
-    QStringList RewriteSceneLines(const QStringList& lines);
+    // Puts the render options in which the scene differs from the private copy at `path` into
+    // it, each line rewritten in place (a line the file lacks is added beside its kin), and
+    // keeps every other byte. False when the copy cannot be read or written, or is too large
+    // to be rewritten whole.
+    bool RewriteSceneCopy(const QString& path) const;
+    QByteArray RewriteSceneBytes(const QByteArray& bytes) const;
 
     // Where the node writes a frame. A relative output prefix lies in the scene's content
     // directory, or in `fallbackContentDirectory` when the scene has none.

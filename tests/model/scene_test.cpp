@@ -97,8 +97,9 @@ TEST(SceneFile, WritesRenderOptionsAndCameraSettings)
     scene.WriteRenderOptions(render);
     EXPECT_EQ(render,
         QStringList({ "RenderMode 2", "RayTraceEffects 7", "RayRecursionLimit 16", "DataOverlayLabel ",
-            "OutputFilenameFormat 0", "SaveAlphaImagesPrefix a/", "AlphaImageSaver LW_JPEG(.jpg)" }));
-    EXPECT_EQ(scene.Data.AlphaImageSaver, QStringLiteral("LW_JPEG(.jpg)"));
+            "OutputFilenameFormat 0", "SaveAlphaImagesPrefix a/" }));
+    // No saver is made up: the record says what the scene says.
+    EXPECT_EQ(scene.Data.AlphaImageSaver, NoneText);
     QStringList camera;
     scene.WriteCameraSettings(camera);
     EXPECT_EQ(camera.mid(0, 3), QStringList({ "Stereoscopic 0", "Resolution 1", "CustomSize 640 480" }));

@@ -8,6 +8,7 @@
 #include "test_files.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -234,6 +235,106 @@ TEST(ArbitraryFrames, ReadsListsAndBoundsThem)
     // Long, but within the limit; a range to the end of all frames is not.
     EXPECT_TRUE(ArbitraryFrames(QStringLiteral("1-%1").arg(ArbitraryFramesLimit), frames));
     EXPECT_FALSE(ArbitraryFrames(QStringLiteral("0-2147483647"), frames));
+}
+
+// A private copy made and rewritten for `scene` as it stands.
+QByteArray CopyOf(TScene& scene)
+{
+    scene.MakeSceneCopy(0);
+    EXPECT_NE(scene.KestrionFilename, NoneText);
+    EXPECT_TRUE(scene.RewriteSceneCopy(scene.KestrionFilename));
+    return ReadBytes(scene.KestrionFilename);
+}
+
+TEST_F(SceneVersions, AnUnchangedCopyIsTheScene)
+{
+    const QList<QByteArray> lw5 = { "RenderMode 2", "RayTraceEffects 0", "DataOverlayLabel  ", "SaveRGB 1",
+        "SaveRGBImagesPrefix I:\\renders\\aircon_2_", "RGBImageSaver _Targa", "SaveAlpha 0",
+        "SaveAlphaImagesPrefix I:\\renders\\a_", "AlphaImageSaver _Targa" };
+    const QList<QByteArray> lw4 = { "RenderMode 1", "", "BackdropColor 0 0 0", "SaveRGBImagesPrefix out/f",
+        "RGBImageFormat 2", "SaveAlphaImagesPrefix out/a", "AlphaImageFormat 0" };
+    for (const QByteArray& end : { QByteArray("\r\n"), QByteArray("\n"), QByteArray("\r") }) {
+        for (const auto& [version, camera] : { std::pair(1, lw4), std::pair(3, lw5), std::pair(5, lw5) }) {
+            const QByteArray bytes = SceneBytes(version, camera, end) + "Trailing \xE9t\xE9";
+            auto scene = Read(bytes);
+            ASSERT_TRUE(read) << reason.toStdString();
+            EXPECT_EQ(CopyOf(*scene), bytes) << version;
+
+            // Nor does the scene of a stored record change its copy (a Master started again).
+            QStringList record;
+            WriteRecord(*scene, record);
+            TScene stored;
+            qsizetype index = 0;
+            ReadRecord(stored, record, index);
+            stored.Filename = path;
+            EXPECT_EQ(CopyOf(stored), bytes) << version;
+        }
+    }
+}
+
+// The lines of `bytes`, whatever their ends.
+QStringList LinesOf(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+}
+
+TEST_F(SceneVersions, AnEditedCopyDiffersInTheEditedLines)
+{
+    const QByteArray bytes = SceneBytes(5,
+        { "RenderMode 2", "RayTraceEffects 0", "RayRecursionLimit 4", "DataOverlayLabel ", "SaveRGB 1",
+            "SaveRGBImagesPrefix /out/f", "RGBImageSaver _Targa", "SaveAlpha 1",
+            "SaveAlphaImagesPrefix /out/a" },
+        "\n");
+    auto scene = Read(bytes);
+    scene->Data.RayRecursionLimit = 16;
+    scene->Data.OutputFilenameFormat = 3; // the file has none
+    scene->Data.SaveAlphaImagesPrefix = NoneText;
+    QStringList expected = LinesOf(bytes);
+    expected[expected.indexOf(QStringLiteral("RayRecursionLimit 4"))]
+        = QStringLiteral("RayRecursionLimit 16");
+    expected.insert(expected.indexOf(QStringLiteral("SaveRGB 1")), QStringLiteral("OutputFilenameFormat 3"));
+    expected[expected.indexOf(QStringLiteral("SaveAlpha 1"))] = QStringLiteral("SaveAlpha 0");
+    const QByteArray copy = CopyOf(*scene);
+    EXPECT_EQ(LinesOf(copy), expected);
+    EXPECT_FALSE(copy.contains('\r'));
+
+    // Switched on again with another prefix, the flag and the prefix change where they stand.
+    scene->Data.SaveAlphaImagesPrefix = QStringLiteral("/out/b");
+    ASSERT_TRUE(scene->RewriteSceneCopy(scene->KestrionFilename));
+    expected[expected.indexOf(QStringLiteral("SaveAlpha 0"))] = QStringLiteral("SaveAlpha 1");
+    expected[expected.indexOf(QStringLiteral("SaveAlphaImagesPrefix /out/a"))]
+        = QStringLiteral("SaveAlphaImagesPrefix /out/b");
+    EXPECT_EQ(LinesOf(ReadBytes(scene->KestrionFilename)), expected);
+    TScene copied;
+    ASSERT_TRUE(copied.ReadSceneFile(scene->KestrionFilename));
+    EXPECT_EQ(copied.Data.SaveAlphaImagesPrefix, QStringLiteral("/out/b"));
+    EXPECT_EQ(copied.Data.OutputFilenameFormat, 3);
+}
+
+TEST_F(SceneVersions, LightWave4KeysStayInTheirBlocks)
+{
+    const QByteArray bytes = SceneBytes(1,
+        { "RenderMode 1", "RayTraceEffects 3", "", "BackdropColor 0 0 0", "SaveRGBImagesPrefix out/f",
+            "RGBImageFormat 2", "SaveAlphaImagesPrefix out/a", "AlphaImageFormat 0" });
+    auto scene = Read(bytes);
+    scene->Data.RayRecursionLimit = 3;
+    scene->Data.SaveRGBImagesPrefix = QStringLiteral("out/g");
+    scene->Data.SaveAlphaImagesPrefix = NoneText;
+    QStringList expected = LinesOf(bytes);
+    expected.insert(
+        expected.indexOf(QStringLiteral("RayTraceEffects 3")) + 1, QStringLiteral("RayRecursionLimit 3"));
+    expected[expected.indexOf(QStringLiteral("SaveRGBImagesPrefix out/f"))]
+        = QStringLiteral("SaveRGBImagesPrefix out/g");
+    // No flag in these files: an output switched off loses its prefix line.
+    expected.removeOne(QStringLiteral("SaveAlphaImagesPrefix out/a"));
+    EXPECT_EQ(LinesOf(CopyOf(*scene)), expected);
+
+    // A flag is added only to the files of versions that have one.
+    scene = Read(SceneBytes(3, { "RenderMode 1" }));
+    scene->Data.SaveRGBImagesPrefix = QStringLiteral("/out/f");
+    QStringList lines = LinesOf(CopyOf(*scene));
+    EXPECT_EQ(lines.mid(lines.indexOf(QStringLiteral("RenderMode 1")), 3),
+        QStringList({ "RenderMode 1", "SaveRGB 1", "SaveRGBImagesPrefix /out/f" }));
 }
 
 TEST(FileListing, StemsFromTheSameListing)
