@@ -51,6 +51,7 @@ struct TFileLine
     QByteArray Bytes; // without its end
     QByteArray End; // "\r\n", "\n", "\r", or nothing on a last line without one
     QString Text;
+    TSceneSection Section = SectionHead;
 };
 
 // A scene file as lines that keep their own bytes and ends; only lines that are replaced or
@@ -66,13 +67,14 @@ public:
             qsizetype end = start;
             while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
                 ++end;
-            TFileLine line { bytes.mid(start, end - start), QByteArray(), QString() };
+            TFileLine line { bytes.mid(start, end - start), QByteArray(), QString(), SectionHead };
             qsizetype next = end;
             if (next < bytes.size())
                 next += bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n' ? 2 : 1;
             line.End = bytes.mid(end, next - end);
             line.Text = Decode(
                 FLines.empty() && line.Bytes.startsWith("\xEF\xBB\xBF") ? line.Bytes.mid(3) : line.Bytes);
+            line.Section = NextSection(line.Text, FLines.empty() ? SectionHead : FLines.back().Section);
             FLines.push_back(std::move(line));
             start = next;
         }
@@ -109,12 +111,9 @@ public:
     std::vector<std::size_t> Lines(const QString& key) const
     {
         std::vector<std::size_t> found;
-        TSceneSection section = SectionHead;
-        for (std::size_t index = 0; index < FLines.size(); ++index) {
-            section = NextSection(FLines[index].Text, section);
-            if (section == SectionCamera && HasKey(key, FLines[index].Text))
+        for (std::size_t index = 0; index < FLines.size(); ++index)
+            if (FLines[index].Section == SectionCamera && HasKey(key, FLines[index].Text))
                 found.push_back(index);
-        }
         return found;
     }
 
@@ -162,7 +161,8 @@ private:
 
     void Insert(std::size_t at, const QString& text)
     {
-        TFileLine line { Encode(text), FLineEnd, text };
+        // A render option never starts a section: the new line stands where its neighbour does.
+        TFileLine line { Encode(text), FLineEnd, text, at > 0 ? FLines[at - 1].Section : SectionHead };
         if (at > 0 && FLines[at - 1].End.isEmpty()) {
             // After a last line without an end: that line gets one, the new line none.
             FLines[at - 1].End = FLineEnd;
