@@ -190,7 +190,9 @@ void TExecution::ScenesAdd()
             continue;
         seen.insert(path);
         Event(SceneEventSend, path);
-        AddSceneFromFile(FFarm, path, initial.Settings, FCommand.SenderName);
+        QString reason;
+        if (!AddSceneFromFile(FFarm, path, initial.Settings, FCommand.SenderName, &reason))
+            Event(SceneEventRefused, SceneRefusedText(path, reason));
     }
     FScenesChanged = true;
 }
@@ -286,9 +288,12 @@ void TExecution::ScenesReload()
         const int scene = SceneIndex(FArguments[k]);
         if (scene < 0)
             continue;
-        Event(SceneEventReload, FFarm.Scenes.Item(scene).Filename);
+        const QString path = FFarm.Scenes.Item(scene).Filename;
+        Event(SceneEventReload, path);
         // A reloaded scene belongs to the Master, whoever asked for it.
-        ReloadScene(FFarm, scene, initial.Settings, FFarm.Options.ScreamerName);
+        QString reason;
+        if (!ReloadScene(FFarm, scene, initial.Settings, FFarm.Options.ScreamerName, &reason))
+            Event(SceneEventRefused, SceneRefusedText(path, reason));
     }
     FScenesChanged = true;
 }

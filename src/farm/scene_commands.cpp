@@ -160,7 +160,9 @@ bool AddScenes(TFarm& farm, const QStringList& paths)
     }
     for (const QString& path : paths) {
         farm.UserEvent(SceneEventAdd, path);
-        AddSceneFromFile(farm, path, initial.Settings, farm.Options.ScreamerName);
+        QString reason;
+        if (!AddSceneFromFile(farm, path, initial.Settings, farm.Options.ScreamerName, &reason))
+            farm.UserEvent(SceneEventRefused, SceneRefusedText(path, reason));
     }
     farm.ScenesChanged();
     return true;

@@ -12,11 +12,12 @@
 namespace {
 
 // A scene read from its file with the initial options; none when the file will not do.
-std::unique_ptr<TScene> ReadNewScene(const TFarm& farm, const QString& path, const TSceneSettings& settings)
+std::unique_ptr<TScene> ReadNewScene(
+    const TFarm& farm, const QString& path, const TSceneSettings& settings, QString* reason)
 {
     auto scene = std::make_unique<TScene>(farm.Options.ContentDirectory);
     scene->Settings = settings;
-    if (!scene->ReadSceneFile(path))
+    if (!scene->ReadSceneFile(path, reason))
         return nullptr;
     scene->Statistics.TimeAdd = farm.Now();
     return scene;
@@ -41,9 +42,17 @@ bool MustStartOver(const TSceneSettings& old, const TSceneSettings& edited)
 
 } // namespace
 
-bool AddSceneFromFile(TFarm& farm, const QString& path, const TSceneSettings& settings, const QString& owner)
+QString SceneRefusedText(const QString& path, const QString& reason)
 {
-    auto scene = ReadNewScene(farm, path, settings);
+    return path + QStringLiteral(" was not added: ") + reason
+        + QStringLiteral(
+            ". Check that the file is a scene saved by LightWave and that this computer can read it.");
+}
+
+bool AddSceneFromFile(
+    TFarm& farm, const QString& path, const TSceneSettings& settings, const QString& owner, QString* reason)
+{
+    auto scene = ReadNewScene(farm, path, settings, reason);
     if (!scene)
         return false;
     AddNewScene(farm, std::move(scene), owner);
@@ -78,12 +87,13 @@ void DuplicateScene(TFarm& farm, int index, const QString& owner)
     farm.Scenes.Add(std::move(copy), true);
 }
 
-bool ReloadScene(TFarm& farm, int index, const TSceneSettings& settings, const QString& owner)
+bool ReloadScene(
+    TFarm& farm, int index, const TSceneSettings& settings, const QString& owner, QString* reason)
 {
     if (index < 0 || index >= farm.Scenes.Count())
         return false;
     // Read before removing: a scene whose file has gone keeps its place and its progress.
-    auto scene = ReadNewScene(farm, farm.Scenes.Item(index).Filename, settings);
+    auto scene = ReadNewScene(farm, farm.Scenes.Item(index).Filename, settings, reason);
     if (!scene)
         return false;
     RemoveScene(farm, index);

@@ -11,6 +11,7 @@
 #include <utility>
 
 class TComputer;
+class TFileListing;
 
 // What is read from the scene file. The integer render settings are LightWave's own codes,
 // stored and written back unchanged.
@@ -47,8 +48,15 @@ struct TSceneData
     QString SaveAlphaImagesPrefix;
     QString RGBImageSaver;
     QString AlphaImageSaver;
+    // LightWave 4/5 name the image format by a code instead of a saver: 0 IFF, 1 RAW, 2 Targa;
+    // -1 absent.
+    int RGBImageFormat = -1;
+    int AlphaImageFormat = -1;
     // The file holds the marker of a 'Varnocade' scene.
     bool ExtraData = false;
+    // The file's render range type when the farm renders the frame range instead: a type it
+    // does not know, or arbitrary frames it could not read. 0 when it follows the file.
+    int IgnoredRangeType = 0;
 };
 
 // The render options: the lines of the camera section that the edit dialog changes and the
@@ -68,6 +76,16 @@ template <typename TData> auto RenderOptions(TData& data)
 
 static_assert(
     std::tuple_size_v<decltype(RenderOptions(std::declval<TSceneData&>()))> == RenderOptionKeys.size());
+
+// Render range types of LightWave 9 and later: the frame range, or the frames of the
+// "RenderRangeArbitrary" line.
+inline constexpr int RangeTypeArbitrary = 1;
+// An arbitrary range is rendered as single frames; one longer than this is not followed.
+inline constexpr int ArbitraryFramesLimit = 100000;
+
+// "1-10,18,25,40-50" as the number list of its frames, each once; false when the text holds
+// something else, no frame, or more than ArbitraryFramesLimit frames.
+bool ArbitraryFrames(const QString& text, QString& frames);
 
 // Processor platforms as bits of TSceneSettings::Platforms; a node's platform code is the bit's index.
 enum TPlatform
@@ -160,25 +178,36 @@ public:
     // The scene-file data at its defaults; the current range gives the original one.
     void SetDataDefaults();
 
-    // Fills a new scene from a LightWave scene file; false when the file cannot be read or its
+    // Fills a new scene from a LightWave scene file; false, with the reason in the farm's
+    // words, when the file cannot be read, is no scene (its first line is not "LWSC") or its
     // frame range is unusable.
-    bool ReadSceneFile(const QString& path);
+    bool ReadSceneFile(const QString& path, QString* reason = nullptr);
     void ReadSceneLines(const QStringList& lines);
     void ReadRenderSettings(const QString& line);
-    void WriteRenderOptions(QStringList& lines);
+    void WriteRenderOptions(QStringList& lines) const;
     void WriteCameraSettings(QStringList& lines) const;
 
     // Copies the scene file to a free ".lns" name beside it; "(none)" when that fails. The copy
     // is stamped `now`, so nodes holding an older one load it again.
     void MakeSceneCopy(TDateTime now);
-    // Puts the scene's render options into the private copy at `path`, keeping every other line.
-    bool RewriteSceneCopy(const QString& path);
-    QStringList RewriteSceneLines(const QStringList& lines);
+    // Puts the render options in which the scene differs from the private copy at `path` into
+    // it, each line rewritten in place (a line the file lacks is added beside its kin), and
+    // keeps every other byte. False when the copy cannot be read or written, or is too large
+    // to be rewritten whole.
+    bool RewriteSceneCopy(const QString& path) const;
+    QByteArray RewriteSceneBytes(const QByteArray& bytes) const;
 
     // Where the node writes a frame. A relative output prefix lies in the scene's content
     // directory, or in `fallbackContentDirectory` when the scene has none.
+    // Where the saver or format code gives no extension the farm knows, the name ends before
+    // the extension and FrameNameComplete is false: a file of that stem with any one extension
+    // is the frame.
     QString FrameFileName(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    bool FrameNameComplete(TFrameKind kind) const;
     bool FrameExists(qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
+    // The same, answered from `listing`.
+    bool FrameExists(
+        TFileListing& listing, qint64 frame, TFrameKind kind, const QString& fallbackContentDirectory) const;
     // The content directory the nodes render with: the scene's own, or `fallback` when it has none.
     QString ContentDirectoryOr(const QString& fallback) const;
     QString WarningsText() const;

@@ -169,7 +169,8 @@ bool TScene::MayRenderOn(const TComputer& node, int nodeCount, int onScene, int 
     }
     if (Settings.PlatformRenderSelected && !NumberInList(node.Number, Settings.PlatformRenderSelectedValue))
         return false;
-    if (Settings.PlatformRenderMultiprocessor && onSceneOfComputer - self >= Settings.PlatformRenderMultiprocessorValue)
+    if (Settings.PlatformRenderMultiprocessor
+        && onSceneOfComputer - self >= Settings.PlatformRenderMultiprocessorValue)
         return false;
     // A record without a processor count stands for one processor.
     const int processors = std::max(node.Processors, 1);
@@ -186,7 +187,7 @@ QString TScene::MissingFrames(bool force, const QString& fallbackContentDirector
     TFileListing listing;
     if (Data.SaveRGBImagesPrefix != NoneText) {
         const auto check = [&](qint64 frame) {
-            if (!listing.Exists(FrameFileName(frame, TFrameKind::RGB, fallbackContentDirectory)))
+            if (!FrameExists(listing, frame, TFrameKind::RGB, fallbackContentDirectory))
                 AppendNumber(missing, QString::number(frame));
         };
         if (Settings.Range)

@@ -12,6 +12,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+const QString KeyIgnoredRangeType = u"IgnoredRangeType"_s;
+
 // Which lines a record holds only while a flag is set.
 enum class TGroup
 {
@@ -202,6 +204,9 @@ void WriteRecord(TScene& scene, QStringList& lines)
     scene.WriteRenderOptions(lines);
     scene.WriteCameraSettings(lines);
     WriteFields(scene, TailFields(scene), lines);
+    // Only where it has something to say: most records stay as they always were.
+    if (scene.Data.IgnoredRangeType != 0)
+        lines << KeyIgnoredRangeType + u'=' + QString::number(scene.Data.IgnoredRangeType);
     lines << RecordEndLine;
 }
 
@@ -225,6 +230,7 @@ void ReadRecord(TScene& scene, const QStringList& lines, qsizetype& index)
         ReadFields(scene, restrictions, line);
         scene.ReadRenderSettings(line);
         ReadFields(scene, tail, line);
+        ReadKeyInteger(KeyIgnoredRangeType, line, scene.Data.IgnoredRangeType);
     }
     if (scene.Settings.Platforms == 0)
         scene.Settings.Platforms = PlatformsAll;

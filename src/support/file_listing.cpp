@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -34,19 +35,43 @@ bool ListFiles(const QString& directory, QSet<QString>& names)
 
 } // namespace
 
-bool TFileListing::Exists(const QString& path)
+TFileListing::TDirectory* TFileListing::Listing(const QString& path, QString& name)
 {
     // Split as the file system does: here a backslash is part of a name.
     const qsizetype slash = path.lastIndexOf(u'/');
-    const QString name = path.mid(slash + 1);
+    name = path.mid(slash + 1);
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
-        return QFileInfo(path).isFile();
+        return nullptr;
     const QString directory = slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.left(slash);
     auto found = FDirectories.find(directory);
     if (found == FDirectories.end()) {
-        found = FDirectories.insert(directory, QSet<QString>());
-        if (!ListFiles(directory, *found))
+        found = FDirectories.insert(directory, TDirectory());
+        if (!ListFiles(directory, found->Names))
             FUnreadable << directory;
     }
-    return found->contains(name);
+    return &*found;
+}
+
+bool TFileListing::Exists(const QString& path)
+{
+    QString name;
+    const TDirectory* directory = Listing(path, name);
+    return directory ? directory->Names.contains(name) : QFileInfo(path).isFile();
+}
+
+bool TFileListing::ExistsWithAnyExtension(const QString& path)
+{
+    QString name;
+    TDirectory* directory = Listing(path, name);
+    if (!directory)
+        return QFileInfo(path).isFile();
+    if (!directory->StemsMade) {
+        for (const QString& file : std::as_const(directory->Names)) {
+            const qsizetype dot = file.lastIndexOf(u'.');
+            if (dot > 0 && dot + 1 < file.size())
+                directory->Stems.insert(file.left(dot));
+        }
+        directory->StemsMade = true;
+    }
+    return directory->Names.contains(name) || directory->Stems.contains(name);
 }

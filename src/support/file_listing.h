@@ -15,9 +15,23 @@ public:
     // A directory that exists but cannot be read (a share gone away, no permission) answers
     // false and is named in Unreadable: its files are unknown, not missing.
     bool Exists(const QString& path);
+    // The same for a name whose extension is not known: true for a file of exactly this name
+    // or of this name followed by any one extension ("." and a name without dots).
+    bool ExistsWithAnyExtension(const QString& path);
     const QStringList& Unreadable() const { return FUnreadable; }
 
 private:
-    QHash<QString, QSet<QString>> FDirectories;
+    struct TDirectory
+    {
+        QSet<QString> Names;
+        // The names without their extension, made on the first question that needs them.
+        QSet<QString> Stems;
+        bool StemsMade = false;
+    };
+    // The listing of the directory `path` lies in, and the name in it; none for names that
+    // are no directory entry ("", ".", "..").
+    TDirectory* Listing(const QString& path, QString& name);
+
+    QHash<QString, TDirectory> FDirectories;
     QStringList FUnreadable;
 };

@@ -6,6 +6,7 @@
 #include "model/node_channel.h"
 #include "model/scene_record.h"
 #include "options/options.h"
+#include "support/text_file.h"
 
 #include "scripted_people.h"
 
@@ -101,7 +102,11 @@ TEST(RemoteCommands, AddDuplicateRemove)
     EXPECT_EQ(added.Settings.Priority, 4);
     EXPECT_EQ(added.Comment, QStringLiteral("Remo"));
     EXPECT_NE(added.KestrionFilename, f.Scene);
-    EXPECT_EQ(f.Events(), QStringList({ "Remo|Scenes Send|" + f.Scene, "Remo|Scenes Send|" + missing }));
+    EXPECT_EQ(f.Events(),
+        QStringList({ "Remo|Scenes Send|" + f.Scene, "Remo|Scenes Send|" + missing,
+            "Remo|Scenes Refused|" + SceneRefusedText(missing, QStringLiteral("the file does not exist")) }));
+    EXPECT_TRUE(f.Events().last().contains(
+        missing + QStringLiteral(" was not added: the file does not exist. Check")));
 
     added.ID = 10;
     f.Execute(ScenesDuplicate, { "10", "10", "10" });
@@ -153,6 +158,16 @@ TEST(RemoteCommands, EditMoveAndReloadFindTheirScenes)
     EXPECT_EQ(f.Farm.Scenes.Item(0).Settings.Priority, 3);
     EXPECT_EQ(f.Farm.Scenes.Item(0).Comment, QStringLiteral("Boss"));
     EXPECT_EQ(f.Farm.Scenes.Count(), 4);
+
+    // A scene whose file is no scene any more keeps its place, and the Master says why.
+    WriteTextLines(f.Scene, { QStringLiteral("overwritten") });
+    const int id = f.Farm.Scenes.Item(0).ID;
+    f.Execute(ScenesReload, QStringList { QString::number(id) } + Record(initial));
+    EXPECT_EQ(f.Farm.Scenes.IndexOfID(id), 0);
+    EXPECT_EQ(f.Events().last(),
+        "Remo|Scenes Refused|"
+            + SceneRefusedText(
+                f.Scene, QStringLiteral("it is not a LightWave scene (its first line is not \"LWSC\")")));
 }
 
 TEST(RemoteCommands, MalformedCommandsAreSkippedWhole)

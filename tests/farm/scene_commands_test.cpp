@@ -243,7 +243,17 @@ TEST(SceneCommands, AddTakesTheFilesThatReadAsScenes)
     EXPECT_TRUE(AddScenes(master.Farm, { master.Scene, broken }));
     EXPECT_EQ(master.Names(), QStringList { master.Scene });
     EXPECT_EQ(master.Farm.Scenes.Item(0).Comment, QStringLiteral("Here"));
-    EXPECT_EQ(master.LastEvent().Type, SceneEventAdd);
+    // The Master says which file it refused and why.
+    EXPECT_EQ(master.LastEvent().Type, SceneEventRefused);
+    EXPECT_EQ(master.LastEvent().Comment,
+        SceneRefusedText(
+            broken, QStringLiteral("its frame range is unusable (first frame 1, last frame 24, step 0)")));
+    const QString text = master.Dir.filePath(QStringLiteral("notes.lws"));
+    WriteTextLines(text, { QStringLiteral("FirstFrame 1") });
+    EXPECT_TRUE(AddScenes(master.Farm, { text }));
+    EXPECT_EQ(master.Farm.Scenes.Count(), 1);
+    EXPECT_TRUE(master.LastEvent().Comment.startsWith(
+        text + QStringLiteral(" was not added: it is not a LightWave scene")));
 
     TCommandFarm remote(false);
     EXPECT_TRUE(AddScenes(remote.Farm, { remote.Scene }));

@@ -26,7 +26,8 @@ TEST(SceneFile, ReadsRangeAndRenderSettings)
     EXPECT_EQ(scene.Settings.CurrentLast, 24);
     EXPECT_EQ(scene.Settings.RangeLast, 0);
     EXPECT_TRUE(scene.Data.CustomSize);
-    EXPECT_EQ(scene.Data.CustomWidth, 0); // the numbers of the size line are not read
+    EXPECT_EQ(scene.Data.CustomWidth, 320);
+    EXPECT_EQ(scene.Data.CustomHeight, 240);
     EXPECT_EQ(scene.Data.SegmentMemory, 8800000);
     EXPECT_TRUE(scene.Data.EnhancedAA);
     EXPECT_FALSE(scene.Data.FilmSize); // 2 is no flag value
@@ -75,6 +76,14 @@ TEST(SceneFile, RenderSettingLinesNeedTheirSeparator)
     EXPECT_EQ(scene.Data.RenderMode, 1);
     scene.ReadRenderSettings(QStringLiteral("RenderMode x"));
     EXPECT_EQ(scene.Data.RenderMode, 1);
+
+    // A size line whose numbers do not read still says the size is custom.
+    scene.ReadRenderSettings(QStringLiteral("CustomSize 640 480"));
+    scene.ReadRenderSettings(QStringLiteral("CustomSize 800 wide"));
+    scene.ReadRenderSettings(QStringLiteral("CustomSize 800"));
+    EXPECT_TRUE(scene.Data.CustomSize);
+    EXPECT_EQ(scene.Data.CustomWidth, 640);
+    EXPECT_EQ(scene.Data.CustomHeight, 480);
 }
 
 TEST(SceneFile, WritesRenderOptionsAndCameraSettings)
@@ -88,8 +97,9 @@ TEST(SceneFile, WritesRenderOptionsAndCameraSettings)
     scene.WriteRenderOptions(render);
     EXPECT_EQ(render,
         QStringList({ "RenderMode 2", "RayTraceEffects 7", "RayRecursionLimit 16", "DataOverlayLabel ",
-            "OutputFilenameFormat 0", "SaveAlphaImagesPrefix a/", "AlphaImageSaver LW_JPEG(.jpg)" }));
-    EXPECT_EQ(scene.Data.AlphaImageSaver, QStringLiteral("LW_JPEG(.jpg)"));
+            "OutputFilenameFormat 0", "SaveAlphaImagesPrefix a/" }));
+    // No saver is made up: the record says what the scene says.
+    EXPECT_EQ(scene.Data.AlphaImageSaver, NoneText);
     QStringList camera;
     scene.WriteCameraSettings(camera);
     EXPECT_EQ(camera.mid(0, 3), QStringList({ "Stereoscopic 0", "Resolution 1", "CustomSize 640 480" }));

@@ -40,9 +40,11 @@ QStringList PluginConfigLines(const TDemoFarm& farm)
         + PluginEntry(QStringLiteral("ImageSaver"), QStringLiteral("LW_BMP(.bmp)"), images);
 }
 
-// A teapot under one light; the outputs are relative, so they land in the content directory.
-QStringList SceneLines(const QString& name, int firstFrame, int lastFrame)
+// A teapot under one light. The outputs name their directory in full, as a farm's scenes
+// do, so every node writes to the same place and the scene shows no warning.
+QStringList SceneLines(const QString& renders, const QString& name, int firstFrame, int lastFrame)
 {
+    const QString prefix = JoinPath(renders, name);
     return {
         QStringLiteral("LWSC"),
         QStringLiteral("3"),
@@ -104,9 +106,11 @@ QStringList SceneLines(const QString& name, int firstFrame, int lastFrame)
         QStringLiteral("RayRecursionLimit 12"),
         QStringLiteral("DataOverlayLabel Kestrion demo"),
         QStringLiteral("OutputFilenameFormat 1"),
-        QStringLiteral("SaveRGBImagesPrefix Renders/%1_").arg(name),
+        QStringLiteral("SaveRGB 1"),
+        QStringLiteral("SaveRGBImagesPrefix %1_").arg(prefix),
         QStringLiteral("RGBImageSaver LW_PNG(.png)"),
-        QStringLiteral("SaveAlphaImagesPrefix Renders/%1_alpha_").arg(name),
+        QStringLiteral("SaveAlpha 1"),
+        QStringLiteral("SaveAlphaImagesPrefix %1_alpha_").arg(prefix),
         QStringLiteral("AlphaImageSaver LW_TGA24(.tga)"),
         QString(),
         QStringLiteral("ViewMode 5"),
@@ -198,16 +202,17 @@ void LoadRemoteOptions(const TDemoFarm& farm, TOptions& options)
 
 bool MakeDemoFarm(const TDemoFarm& farm, QString& error)
 {
+    const QString renders = JoinPath(farm.ContentDirectory, QStringLiteral("Renders"));
     if (!MakeDirectories(farm, error)
         || !WriteFile(JoinPath(farm.ConfigDirectory, QStringLiteral("lw3.cfg")), MainConfigLines(farm), error)
         || !WriteFile(
             JoinPath(farm.ConfigDirectory, QStringLiteral("lwext3.cfg")), PluginConfigLines(farm), error)
-        || !WriteFile(
-            farm.ScenePath, SceneLines(QStringLiteral("demo"), DemoFirstFrame, DemoLastFrame), error))
+        || !WriteFile(farm.ScenePath,
+            SceneLines(renders, QStringLiteral("demo"), DemoFirstFrame, DemoLastFrame), error))
         return false;
     for (const TDemoScene& scene : DemoExtraScenes) {
         const QString path = JoinPath(ExtractDirectory(farm.ScenePath), scene.Name + QStringLiteral(".lws"));
-        if (!WriteFile(path, SceneLines(scene.Name, scene.FirstFrame, scene.LastFrame), error))
+        if (!WriteFile(path, SceneLines(renders, scene.Name, scene.FirstFrame, scene.LastFrame), error))
             return false;
     }
     TOptions options;

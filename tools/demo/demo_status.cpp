@@ -3,7 +3,6 @@
 #include "model/scene_record.h"
 #include "options/options.h"
 
-#include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
 
@@ -58,7 +57,7 @@ QList<qint64> MissingFrameFiles(const TScene& scene, TFrameKind kind, const QStr
     QList<qint64> missing;
     const qint64 step = scene.RangeStep();
     for (qint64 frame = scene.Settings.CurrentFirst; frame <= scene.Settings.CurrentLast; frame += step)
-        if (!QFileInfo(scene.FrameFileName(frame, kind, fallbackContentDirectory)).isFile())
+        if (!scene.FrameExists(frame, kind, fallbackContentDirectory))
             missing.append(frame);
     return missing;
 }
