@@ -50,6 +50,8 @@ QString PieceFrames(const QString& piece)
     int step = 1;
     if (!TextToInteger(rest, step) || step == 0)
         step = 1;
+    if (!FrameAfter(first, last, step) && (last - first) / step >= PieceFrameLimit)
+        return QString();
     QString frames;
     ForEachFrame(
         first, last, step, [&frames](qint64 frame) { AppendNumber(frames, QString::number(frame)); });

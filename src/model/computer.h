@@ -25,7 +25,12 @@ enum class TNodeState
     Other = 7
 };
 
-// The frames of a piece text ("first last step") as a number list.
+// No node is handed this many frames at once; a piece that names more comes from a damaged
+// record, and spelling it out frame by frame would take all memory.
+inline constexpr qint64 PieceFrameLimit = 1000000;
+
+// The frames of a piece text ("first last step") as a number list; none for a piece longer than
+// PieceFrameLimit (verification finds its frames if they are missing).
 QString PieceFrames(const QString& piece);
 
 class TComputer

@@ -3,6 +3,7 @@
 #include "model/scene.h"
 #include "model/scene_choice.h"
 #include "model/screamer.h"
+#include "support/number_list.h"
 #include "support/record_text.h"
 
 #include "test_files.h"
@@ -154,6 +155,14 @@ TEST(ComputerList, HeldFramesAreEveryUnbookedPieceOfTheScene)
     list.Item(2).Frames = QStringLiteral("5 9 2");
     EXPECT_EQ(list.HeldFrames(scene), QStringLiteral("5 7 9 40 50 60 70 80"));
     EXPECT_EQ(list.HeldFrames(QStringLiteral("/scenes/b.lws")), QStringLiteral("20"));
+
+    // A damaged record's piece of two billion frames is not spelled out; one of the limit is.
+    list.Item(3).Frames = QStringLiteral("1 2147483647 1");
+    EXPECT_EQ(list.HeldFrames(scene), QStringLiteral("5 7 9 50 60 70 80"));
+    EXPECT_TRUE(PieceFrames(QStringLiteral("2147483647 -2147483647 -1")).isEmpty());
+    EXPECT_EQ(CountNumbers(PieceFrames(QStringLiteral("1 %1 1").arg(PieceFrameLimit))), PieceFrameLimit);
+    EXPECT_TRUE(PieceFrames(QStringLiteral("1 %1 1").arg(PieceFrameLimit + 1)).isEmpty());
+    EXPECT_EQ(PieceFrames(QStringLiteral("9 1 1")), QString());
 }
 
 TEST(SceneChoice, CountsOnScene)
