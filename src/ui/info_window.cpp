@@ -135,7 +135,7 @@ TFormInfo::TFormInfo(QWidget* parent)
     layout->addWidget(FPages);
     layout->addLayout(warningLine);
     // Wide enough for the output paths of a farm's content directory.
-    resize(640, 250);
+    resize(640, 220);
 
     connect(FPages, &QTabWidget::currentChanged, this, &TFormInfo::PageChanged);
     connect(&FBlinkTimer, &QTimer::timeout, this, &TFormInfo::Blink);
@@ -149,7 +149,7 @@ QWidget* TFormInfo::AddPage(const QString& caption, const QStringList& labels)
 {
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
-    form->setLabelAlignment(Qt::AlignLeft);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     form->setHorizontalSpacing(14);
