@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <vector>
@@ -20,11 +21,18 @@ constexpr int ComputerStatusColumn = 4;
 constexpr int SceneAllocatedColumn = 4;
 constexpr int ProgressBarHeight = 3;
 
-// Fixed widths; -1 marks the column that takes the rest of the grid's width.
+constexpr int TextRightGap = 4;
+// The header draws its text after its own padding and the style's margin.
+constexpr int HeaderTextGap = 10;
+// However long a name, a column grows no wider than this; the cell clips the rest.
+constexpr int WidestFit = 400;
+// The rows measured for the columns' widths: those in sight, at most this many.
+constexpr int MeasuredRows = 200;
+
+// The widths the columns start from; -1 marks the column that takes the rest of the grid's width.
 struct TColumnPlan
 {
     std::vector<int> Widths;
-    int Taken; // what the grid's width gives away before the stretching column
     int Minimum; // the stretching column's least width
 };
 
@@ -32,13 +40,13 @@ TColumnPlan ColumnPlan(TGridKind kind)
 {
     switch (kind) {
     case TGridKind::Scenes:
-        return { { 32, 40, 24, 24, 64, 192, -1, 96, 32 }, 534, 64 };
+        return { { 32, 40, 24, 24, 64, 192, -1, 96, 32 }, 64 };
     case TGridKind::Computers:
-        return { { 32, 32, 48, 64, 128, -1, 64 }, 398, 120 };
+        return { { 32, 32, 48, 64, 128, -1, 64 }, 120 };
     case TGridKind::Events:
         break;
     }
-    return { { 32, 16, 128, 64, 128, -1 }, 398, 120 };
+    return { { 32, 16, 128, 64, 128, -1 }, 120 };
 }
 
 // A colour between `colour` and white, visible on LookHalf however dark the look is.
@@ -144,6 +152,10 @@ TFarmGrid::TFarmGrid(TGridKind kind, TGridModel* model, QWidget* parent)
 
     ApplyColours();
     FitColumns();
+    // New values, and rows scrolled into sight, may need wider columns.
+    connect(model, &QAbstractItemModel::dataChanged, this, &TFarmGrid::FitContents);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TFarmGrid::FitContents);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TFarmGrid::FitContents);
 }
 
 void TFarmGrid::ApplyColours()
@@ -179,12 +191,67 @@ void TFarmGrid::resizeEvent(QResizeEvent* event)
 void TFarmGrid::FitColumns()
 {
     const TColumnPlan plan = ColumnPlan(FKind);
+    for (size_t column = 0; column < plan.Widths.size(); ++column)
+        if (plan.Widths[column] >= 0)
+            setColumnWidth(static_cast<int>(column),
+                std::max(plan.Widths[column], NeededWidth(static_cast<int>(column))));
+    FitStretchColumn();
+}
+
+void TFarmGrid::FitContents()
+{
+    // Only widens: a column the user made wider keeps its width as values come and go.
+    const TColumnPlan plan = ColumnPlan(FKind);
+    bool widened = false;
     for (size_t column = 0; column < plan.Widths.size(); ++column) {
-        int columnWidth = plan.Widths[column];
-        if (columnWidth < 0)
-            columnWidth = std::max(plan.Minimum, width() - plan.Taken);
-        setColumnWidth(static_cast<int>(column), columnWidth);
+        const int index = static_cast<int>(column);
+        const int needed = NeededWidth(index);
+        if (plan.Widths[column] >= 0 && needed > columnWidth(index)) {
+            setColumnWidth(index, needed);
+            widened = true;
+        }
     }
+    if (widened)
+        FitStretchColumn();
+}
+
+void TFarmGrid::FitStretchColumn()
+{
+    const TColumnPlan plan = ColumnPlan(FKind);
+    int taken = 0;
+    int stretch = -1;
+    for (size_t column = 0; column < plan.Widths.size(); ++column) {
+        if (plan.Widths[column] < 0)
+            stretch = static_cast<int>(column);
+        else
+            taken += columnWidth(static_cast<int>(column));
+    }
+    // The grid's own width, not its viewport's: a grid not yet shown has no viewport size.
+    int inside = width() - 2 * frameWidth();
+    if (verticalScrollBar()->isVisibleTo(this))
+        inside -= verticalScrollBar()->width();
+    setColumnWidth(stretch, std::max(plan.Minimum, inside - taken));
+}
+
+int TFarmGrid::NeededWidth(int column) const
+{
+    const QString header = FModel->headerData(column, Qt::Horizontal).toString();
+    int needed
+        = header.isEmpty() ? 0 : horizontalHeader()->fontMetrics().horizontalAdvance(header) + HeaderTextGap;
+    const int indent
+        = FKind == TGridKind::Computers && column == ComputerStatusColumn ? StatusTextIndent : TextIndent;
+    const QFontMetrics metrics(font());
+    const int first = std::max(0, rowAt(0));
+    int last = rowAt(viewport()->height() - 1);
+    if (last < 0)
+        last = FModel->DataCount() - 1;
+    last = std::min({ last, FModel->DataCount() - 1, first + MeasuredRows - 1 });
+    for (int row = first; row <= last; ++row) {
+        const QString text = FModel->index(row, column).data().toString();
+        if (!text.isEmpty())
+            needed = std::max(needed, indent + metrics.horizontalAdvance(text) + TextRightGap);
+    }
+    return std::min(needed, WidestFit);
 }
 
 int TFarmGrid::TopRow() const

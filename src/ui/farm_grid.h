@@ -29,8 +29,11 @@ public:
     // Marks the list rows top to bottom (clipped to the list).
     void SelectRows(int top, int bottom);
 
-    // The fixed column widths and the one column that takes what the grid's width leaves.
+    // Every column as wide as its header and the values in sight need, at least its planned
+    // width; the one stretching column takes what the grid's width leaves.
     void FitColumns();
+    // Widens the columns whose values in sight no longer fit.
+    void FitContents();
     // The look colours: cells LookHalf, header LookThird, white text.
     void ApplyColours();
 
@@ -48,6 +51,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void FitStretchColumn();
+    // What a column needs to show its header and the values in sight whole.
+    int NeededWidth(int column) const;
     // The list row under a viewport position; -1 for the empty row and below the last row.
     int DataRowAt(const QPoint& position) const;
 

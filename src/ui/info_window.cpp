@@ -15,16 +15,20 @@
 namespace {
 
 // A value that may be longer than the window is cut in the middle, so both the start of a path
-// and the file name stay readable; the whole text is in the tool tip.
+// and the file name stay readable; the whole text is in the tool tip. Values made of many parts
+// (times, restrictions) wrap instead.
 class TInfoValue : public QLabel
 {
 public:
-    explicit TInfoValue(QWidget* parent)
+    TInfoValue(bool wrap, QWidget* parent)
         : QLabel(parent)
     {
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         setMinimumWidth(60);
         setTextFormat(Qt::PlainText);
+        if (wrap)
+            setWordWrap(true);
+        else
+            setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
 
     void SetText(const QString& text)
@@ -34,14 +38,20 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
+        if (wordWrap()) {
+            QLabel::paintEvent(event);
+            return;
+        }
         QPainter painter(this);
         painter.setPen(palette().color(foregroundRole()));
         const QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
         painter.drawText(contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, shown);
     }
 };
+
+const QStringList WrappedValues { QStringLiteral("Render time"), QStringLiteral("Restrictions") };
 
 } // namespace
 
@@ -83,6 +93,7 @@ private:
 TFormInfo::TFormInfo(QWidget* parent)
     : QWidget(parent, Qt::Tool)
     , FPages(new QTabWidget(this))
+    , FWarningCaption(new QLabel(QStringLiteral("Warning"), this))
     , FWarning(new QLabel(this))
     , FIdleBars(new TIdleBars(this))
 {
@@ -107,26 +118,30 @@ TFormInfo::TFormInfo(QWidget* parent)
         { QStringLiteral("Render start"), QStringLiteral("Screamer start"),
             QStringLiteral("Last render time"), QStringLiteral("Average time") });
 
-    auto* warningCaption = new QLabel(QStringLiteral("Warning"), this);
-    QFont bold = warningCaption->font();
+    FWarningCaption->setObjectName(QStringLiteral("Warning"));
+    QFont bold = FWarningCaption->font();
     bold.setBold(true);
-    warningCaption->setFont(bold);
+    FWarningCaption->setFont(bold);
     FWarning->setWordWrap(true);
     FWarning->setTextFormat(Qt::PlainText);
+    // The line keeps its height whether or not a warning shows, so the pages do not jump.
+    FWarning->setMinimumHeight(FWarning->fontMetrics().height());
     auto* warningLine = new QHBoxLayout;
-    warningLine->addWidget(warningCaption, 0, Qt::AlignTop);
+    warningLine->addWidget(FWarningCaption, 0, Qt::AlignTop);
     warningLine->addWidget(FWarning, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(FPages);
     layout->addLayout(warningLine);
-    resize(440, 230);
+    // Wide enough for the output paths of a farm's content directory.
+    resize(640, 220);
 
     connect(FPages, &QTabWidget::currentChanged, this, &TFormInfo::PageChanged);
     connect(&FBlinkTimer, &QTimer::timeout, this, &TFormInfo::Blink);
     FBlinkTimer.start(500);
     SelectView(TView::Scenes);
+    SetWarning(QString());
     ApplyLook(this);
 }
 
@@ -134,12 +149,12 @@ QWidget* TFormInfo::AddPage(const QString& caption, const QStringList& labels)
 {
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
-    form->setLabelAlignment(Qt::AlignLeft);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setRowWrapPolicy(QFormLayout::DontWrapRows);
     form->setHorizontalSpacing(14);
     for (const QString& label : labels) {
-        auto* value = new TInfoValue(page);
+        auto* value = new TInfoValue(WrappedValues.contains(label), page);
         value->setObjectName(label);
         form->addRow(label, value);
         FValues.insert(label, value);
@@ -168,6 +183,8 @@ QString TFormInfo::WarningText() const
 void TFormInfo::SetWarning(const QString& text)
 {
     FWarning->setText(text);
+    // A caption with nothing after it reads as a warning about nothing.
+    FWarningCaption->setVisible(!text.isEmpty());
 }
 
 void TFormInfo::SelectView(TView view)

@@ -64,6 +64,7 @@ private:
     void Blink();
 
     QTabWidget* FPages;
+    QLabel* FWarningCaption;
     QLabel* FWarning;
     TIdleBars* FIdleBars;
     QTimer FBlinkTimer;

@@ -1,6 +1,7 @@
 // The main window's menu commands: each takes what the user marked and hands it to the farm.
 #include "farm/scene_commands.h"
 #include "options/options.h"
+#include "ui/check_config.h"
 #include "ui/farm_grid.h"
 #include "ui/grid_models.h"
 #include "ui/help.h"
@@ -33,6 +34,8 @@ void TFormKestrion::ConnectMenus()
     on(m.ProgramUpdate, &TFormKestrion::ProgramUpdateClick);
     on(m.ProgramDebug, &TFormKestrion::ProgramDebugClick);
     on(m.ProgramSurprise, &TFormKestrion::ProgramSurpriseClick);
+    connect(m.ProgramCheckConfig, &QAction::triggered, this,
+        [this] { TFormCheckConfig(this).ShowConfig(FOptions); });
     connect(m.ProgramExit, &QAction::triggered, this, &QWidget::close);
     on(m.ScenesAdd, &TFormKestrion::ScenesAddClick);
     on(m.ScenesRemove, &TFormKestrion::ScenesRemoveClick);

@@ -105,8 +105,7 @@ TMainMenus::TMainMenus(QMenuBar& bar, QWidget& window)
     PopupEvents->addSeparator();
     PopupEvents->addAction(EventsMessage);
 
-    NotYet({ ScenesEdit, ScenesFrameManager, ScenesReload, ProgramOptions, ProgramCheckConfig,
-        ComputersStartOther });
+    NotYet({ ScenesEdit, ScenesFrameManager, ScenesReload, ProgramOptions, ComputersStartOther });
 }
 
 void TMainMenus::ApplyMode(bool master, bool infoVisible)

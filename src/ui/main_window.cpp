@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -247,20 +248,40 @@ void TFormKestrion::ShowInfo(bool visible)
     }
     if (FInfo->isVisible())
         return;
+    FInfo->move(InfoPlace(FInfo->frameGeometry().size()));
+    FInfo->show();
+}
+
+QPoint TFormKestrion::InfoPlace(const QSize& size) const
+{
     // Beside the main window (right, left, below, above) where the screen has room for it, so
-    // it hides none of the grids; otherwise where the desktop puts it.
+    // it hides none of the grids; otherwise where it hides least of them, clear of the status bar.
     const QRect screen = this->screen()->availableGeometry();
     const QRect main = frameGeometry();
-    const QSize size = FInfo->frameGeometry().size();
-    for (const QPoint& place :
-        { QPoint(main.right() + 8, main.top()), QPoint(main.left() - 8 - size.width(), main.top()),
-            QPoint(main.left(), main.bottom() + 8), QPoint(main.left(), main.top() - 8 - size.height()) }) {
-        if (screen.contains(QRect(place, size))) {
-            FInfo->move(place);
-            break;
+    const std::array<QPoint, 4> places { QPoint(main.right() + 8, main.top()),
+        QPoint(main.left() - 8 - size.width(), main.top()), QPoint(main.left(), main.bottom() + 8),
+        QPoint(main.left(), main.top() - 8 - size.height()) };
+    QRect best;
+    qint64 bestHidden = -1;
+    for (const QPoint& place : places) {
+        QRect shown(place, size);
+        if (screen.contains(shown))
+            return place;
+        shown.moveLeft(std::clamp(
+            shown.left(), screen.left(), std::max(screen.left(), screen.right() - size.width() + 1)));
+        shown.moveTop(std::clamp(
+            shown.top(), screen.top(), std::max(screen.top(), screen.bottom() - size.height() + 1)));
+        const QRect hidden = shown & main;
+        const qint64 area = qint64(hidden.width()) * hidden.height();
+        if (bestHidden < 0 || area < bestHidden) {
+            best = shown;
+            bestHidden = area;
         }
     }
-    FInfo->show();
+    const QRect status(statusBar()->mapToGlobal(QPoint(0, 0)), statusBar()->size());
+    if (best.intersects(status))
+        best.moveBottom(std::max(status.top() - 1, screen.top() + size.height() - 1));
+    return best.topLeft();
 }
 
 void TFormKestrion::changeEvent(QEvent* event)

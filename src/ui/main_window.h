@@ -99,6 +99,8 @@ private:
     void RequestRefresh(TView view);
     void ShowSummary();
     void ShowInfo(bool visible);
+    // Where the info window of `size` goes when it opens.
+    QPoint InfoPlace(const QSize& size) const;
     void RefreshStartEntries();
     // The scenes and nodes the user marked, by ID and number: taken when the rows are marked,
     // so that ticks changing the lists (also while a question is open) never shift a command

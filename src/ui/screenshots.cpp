@@ -1,5 +1,6 @@
 #include "ui/screenshots.h"
 
+#include "ui/check_config.h"
 #include "ui/farm_grid.h"
 #include "ui/info_window.h"
 #include "ui/main_window.h"
@@ -7,7 +8,9 @@
 #include "options/options.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -25,6 +28,8 @@ void Save(QWidget& widget, const QString& directory, const QString& name)
 void TakeScreenshots(TFormKestrion& window, const QString& directory)
 {
     QDir().mkpath(directory);
+    // A pointer resting on a grid row would fill the info window with that row's node or scene.
+    QCursor::setPos(window.screen()->geometry().bottomRight());
     window.resize(900, 420);
     window.RefreshViews();
     window.ShowView(TView::Scenes);
@@ -39,9 +44,13 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
         window.Info().ShowScene(window.Farm().Scenes.Item(0), window.Farm().Options.ContentDirectory);
     // The page a user looks at most: what the scene renders and how.
     window.Info().findChild<QTabWidget*>()->setCurrentIndex(TFormInfo::PageRender);
-    window.Info().resize(640, window.Info().height());
     window.Info().show();
     Save(window.Info(), directory, QStringLiteral("info.png"));
+    TFormCheckConfig checkConfig(&window);
+    checkConfig.Fill(window.Farm().Options);
+    checkConfig.show();
+    Save(checkConfig, directory, QStringLiteral("check_config.png"));
+    checkConfig.hide();
     window.ForceClose = true;
     window.close();
 }

@@ -3,14 +3,20 @@
 #include "options/options.h"
 #include "support/instance_lock.h"
 #include "support/text_file.h"
+#include "ui/check_config.h"
 #include "ui/farm_grid.h"
+#include "ui/info_window.h"
 #include "ui/main_window.h"
 #include "ui/question_box.h"
 #include "ui/window_people.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -115,6 +121,44 @@ TEST_F(MainWindowTest, ModeShowsItsMenusAndCaption)
     EXPECT_TRUE(Options.Debug);
 }
 
+TEST_F(MainWindowTest, CheckConfigShowsWhatTheOptionsRead)
+{
+    TFormKestrion& window = Open();
+    QAction* entry = window.Menus().ProgramCheckConfig;
+    EXPECT_TRUE(entry->isEnabled());
+    Options.ContentDirectory = QStringLiteral("/farm/content");
+    QString shown;
+    QTimer::singleShot(0, &window, [&] {
+        auto* box = qobject_cast<TFormCheckConfig*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->EditContentDirectory->text();
+        box->ButtonOk->click();
+    });
+    entry->trigger();
+    EXPECT_EQ(shown, QStringLiteral("/farm/content"));
+}
+
+TEST_F(MainWindowTest, InfoWindowOpensBesideOrClearOfTheStatusBar)
+{
+    TFormKestrion& window = Open();
+    const QRect screen = window.screen()->availableGeometry();
+    window.resize(450, 300);
+    window.move(screen.topLeft());
+    Options.InfoVisible = true;
+    window.Info().hide();
+    window.ApplyMode();
+    ASSERT_TRUE(window.Info().isVisible());
+    EXPECT_FALSE(window.Info().frameGeometry().intersects(window.frameGeometry()));
+
+    // No room beside a window as large as the screen: the info hides the grid, not the status bar.
+    window.Info().hide();
+    window.setGeometry(screen);
+    window.ApplyMode();
+    const QRect status(window.statusBar()->mapToGlobal(QPoint(0, 0)), window.statusBar()->size());
+    EXPECT_TRUE(screen.contains(window.Info().frameGeometry()));
+    EXPECT_FALSE(window.Info().frameGeometry().intersects(status));
+}
+
 TEST_F(MainWindowTest, ResizingSnapsToTheSmallestSize)
 {
     TFormKestrion& window = Open();
@@ -122,8 +166,12 @@ TEST_F(MainWindowTest, ResizingSnapsToTheSmallestSize)
     EXPECT_EQ(window.size(), QSize(450, 300));
     window.resize(1000, 600);
     window.ShowView(TView::Computers);
-    // The scene column takes what the fixed columns leave.
-    EXPECT_EQ(window.GridComputers().columnWidth(5), window.GridComputers().width() - 398);
+    // The scene column takes what the other columns leave.
+    const TFarmGrid& grid = window.GridComputers();
+    int columns = 0;
+    for (int column = 0; column < 7; ++column)
+        columns += grid.columnWidth(column);
+    EXPECT_EQ(columns, grid.viewport()->width());
     EXPECT_FALSE(window.GridScenes().isVisible());
 }
 

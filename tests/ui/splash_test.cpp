@@ -1,9 +1,12 @@
+#include "model/computer.h"
+#include "model/scene.h"
 #include "ui/info_window.h"
 #include "ui/jpeg_image.h"
 #include "ui/splash.h"
 #include "ui/tray.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -93,6 +96,53 @@ TEST(InfoWindow, EachViewShowsItsPagesAndRemembersOne)
     info.show();
     info.close();
     EXPECT_EQ(closed.count(), 0);
+}
+
+// The values a demo scene shows, each whole at the window's default size.
+TEST(InfoWindow, TextsFitAtItsDefaultSize)
+{
+    TScene scene;
+    scene.Filename = QStringLiteral("/tmp/kestrion-demo-kgJNKY/content/Scenes/city_flyby.lws");
+    scene.KestrionFilename = QStringLiteral("/tmp/kestrion-demo-kgJNKY/commands/Scene0004.lns");
+    scene.Data.SaveRGBImagesPrefix = QStringLiteral("/tmp/kestrion-demo-kgJNKY/content/Renders/city_");
+    scene.Data.RGBImageSaver = QStringLiteral("LW_PNG(.png)");
+    scene.Data.SaveAlphaImagesPrefix
+        = QStringLiteral("/tmp/kestrion-demo-kgJNKY/content/Renders/city_alpha_");
+    scene.Data.AlphaImageSaver = QStringLiteral("LW_TGA32(.tga)");
+    scene.Data.RenderMode = 2;
+    scene.Data.RayTraceEffects = 3;
+    scene.Data.RayRecursionLimit = 12;
+    TFormInfo info;
+    info.ShowScene(scene, QStringLiteral("/tmp/kestrion-demo-kgJNKY/content"));
+    info.show();
+    auto* pages = info.findChild<QTabWidget*>();
+    for (int page = TFormInfo::PageScene; page <= TFormInfo::PageOptions; ++page) {
+        pages->setCurrentIndex(page);
+        QApplication::processEvents();
+        for (const QLabel* value : pages->currentWidget()->findChildren<QLabel*>()) {
+            if (value->wordWrap())
+                EXPECT_GE(value->height(), value->heightForWidth(value->width()))
+                    << value->text().toStdString();
+            else
+                EXPECT_GE(
+                    value->contentsRect().width(), value->fontMetrics().horizontalAdvance(value->text()))
+                    << value->text().toStdString();
+        }
+    }
+}
+
+// The warning line's caption shows only with a warning after it.
+TEST(InfoWindow, WarningCaptionOnlyWithAWarning)
+{
+    TFormInfo info;
+    const auto* caption = info.findChild<QLabel*>(QStringLiteral("Warning"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_TRUE(caption->isHidden());
+    TComputer computer;
+    info.ShowComputer(computer, QStringLiteral("No crash detection possible"));
+    EXPECT_FALSE(caption->isHidden());
+    info.ShowComputer(computer, QString());
+    EXPECT_TRUE(caption->isHidden());
 }
 
 TEST(Tray, MenuAndStartEntry)
