@@ -105,7 +105,7 @@ TMainMenus::TMainMenus(QMenuBar& bar, QWidget& window)
     PopupEvents->addSeparator();
     PopupEvents->addAction(EventsMessage);
 
-    NotYet({ ScenesEdit, ScenesFrameManager, ScenesReload, ProgramOptions, ProgramCheckConfig,
+    NotYet({ ScenesEdit, ScenesReload, ProgramOptions, ProgramCheckConfig,
         ComputersStartOther });
 }
 
