@@ -2,8 +2,10 @@
 #include "model/scene_list.h"
 #include "options/options.h"
 #include "support/clock.h"
+#include "ui/farm_grid.h"
 #include "ui/frame_manager.h"
 #include "ui/main_menus.h"
+#include "ui/main_window.h"
 
 #include "scripted_people.h"
 #include "test_files.h"
@@ -14,6 +16,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -171,12 +175,54 @@ TEST_F(FrameManagerTest, AGoneDirectoryOrAGoneSceneIsNamedAndNothingIsTouched)
     EXPECT_TRUE(event.Comment.contains(QStringLiteral("has left the queue")));
 }
 
-TEST(FrameManagerMenu, TheEntryIsOn)
+TEST(FrameManagerMenu, OpensTheWindowForEachMarkedSceneAndLogsIt)
 {
-    QWidget window;
-    QMenuBar bar;
-    TMainMenus menus(bar, window);
-    EXPECT_TRUE(menus.ScenesFrameManager->isEnabled());
+    QTemporaryDir directory;
+    qputenv("TMPDIR", directory.path().toLocal8Bit());
+    TOptions options(directory.filePath(QStringLiteral("Farm.ini")));
+    options.Load();
+    options.Master = true;
+    options.ScreamerDirectory = directory.path();
+    options.ScreamerName = QStringLiteral("Falcon");
+    TManualClock clock;
+    TFormKestrion window(options, clock);
+    window.SplashOnFirstShow = false;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Started(); }, 5000));
+    EXPECT_TRUE(window.Menus().ScenesFrameManager->isEnabled());
+    for (const QString name : { "one.lws", "two.lws" }) {
+        auto scene = std::make_unique<TScene>();
+        scene->Filename = directory.filePath(name);
+        scene->KestrionFilename = NoneText;
+        window.Farm().Scenes.Add(std::move(scene), true);
+    }
+    window.Farm().ScenesChanged();
+    window.RefreshViews();
+    window.GridScenes().SelectRows(0, 1);
+
+    QStringList shown;
+    std::function<void()> answer = [&] {
+        auto* frames = qobject_cast<TFormScenesFrames*>(QApplication::activeModalWidget());
+        if (!frames) {
+            QTimer::singleShot(10, &window, answer);
+            return;
+        }
+        shown << frames->LabelSceneName->text() + u' ' + frames->PanelNoFrames->text();
+        frames->ButtonQuit->click();
+        if (shown.size() < 2)
+            QTimer::singleShot(10, &window, answer);
+    };
+    QTimer::singleShot(0, &window, answer);
+    window.Menus().ScenesFrameManager->trigger();
+    EXPECT_EQ(
+        shown, QStringList({ "one.lws No rendered frames found...", "two.lws No rendered frames found..." }));
+    QStringList logged;
+    for (int i = 0; i < window.Farm().Events.Count(); ++i)
+        if (window.Farm().Events.Item(i).Type == QStringLiteral("Scenes Frame Manager"))
+            logged << window.Farm().Events.Item(i).Comment;
+    EXPECT_EQ(logged, QStringList({ directory.filePath("one.lws"), directory.filePath("two.lws") }));
+    window.ForceClose = true;
+    window.close();
 }
 
 } // namespace
