@@ -4,6 +4,7 @@
 #include "options/options.h"
 #include "support/file_listing.h"
 #include "support/files.h"
+#include "support/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -53,6 +54,34 @@ QString ProgressText(TFrameKind kind, TFrameOperation operation)
     return verb + (kind == TFrameKind::RGB ? QStringLiteral(" image # ...") : QStringLiteral(" alpha # ..."));
 }
 
+// The frames of the range whose number follows the output's name in a file beside it: for a
+// range far longer than its directories are full, so a range typed with a few zeros too many
+// never walks a billion frames.
+QList<qint64> FramesNamedBeside(
+    const TScene& scene, TFileListing& listing, TFrameKind kind, const QString& fallback)
+{
+    const qint64 first = scene.Settings.CurrentFirst;
+    const qint64 last = scene.Settings.CurrentLast;
+    const qint64 step = scene.RangeStep();
+    const QString sample = scene.FrameFileName(first, kind, fallback);
+    const QString prefix = ExtractName(
+        kind == TFrameKind::RGB ? scene.Data.SaveRGBImagesPrefix : scene.Data.SaveAlphaImagesPrefix);
+    QList<qint64> frames;
+    for (const QString& name : listing.NamesBeside(sample)) {
+        if (!name.startsWith(prefix))
+            continue;
+        qsizetype end = prefix.size();
+        while (end < name.size() && end - prefix.size() < 18 && name.at(end).isDigit())
+            ++end;
+        bool number = false;
+        const qint64 frame = QStringView(name).mid(prefix.size(), end - prefix.size()).toLongLong(&number);
+        if (number && !FrameAfter(first, frame, step) && !FrameAfter(frame, last, step)
+            && (frame - first) % step == 0)
+            frames << frame;
+    }
+    return frames;
+}
+
 } // namespace
 
 TRenderedFrames RenderedFrames(const TScene& scene, const QString& fallbackContentDirectory)
@@ -63,13 +92,34 @@ TRenderedFrames RenderedFrames(const TScene& scene, const QString& fallbackConte
     for (const TFrameKind kind : { TFrameKind::RGB, TFrameKind::Alpha })
         if (HasOutput(scene, kind))
             kinds << kind;
-    ForEachRangeFrame(scene, [&](qint64 frame) {
+    const auto listFrame = [&](qint64 frame) {
         for (const TFrameKind kind : std::as_const(kinds))
             if (scene.FrameExists(listing, frame, kind, fallbackContentDirectory)) {
                 result.Frames << frame;
                 break;
             }
-    });
+    };
+    qint64 files = 0;
+    for (const TFrameKind kind : std::as_const(kinds))
+        files += listing
+                     .NamesBeside(
+                         scene.FrameFileName(scene.Settings.CurrentFirst, kind, fallbackContentDirectory))
+                     .size();
+    const qint64 rangeFrames
+        = (scene.Settings.CurrentLast - qint64(scene.Settings.CurrentFirst)) / scene.RangeStep() + 1;
+    if (rangeFrames <= 2 * files + 1000) {
+        ForEachRangeFrame(scene, listFrame);
+    } else {
+        QList<qint64> named;
+        for (const TFrameKind kind : std::as_const(kinds))
+            named << FramesNamedBeside(scene, listing, kind, fallbackContentDirectory);
+        std::sort(named.begin(), named.end());
+        if (scene.RangeStep() < 0)
+            std::reverse(named.begin(), named.end());
+        named.erase(std::unique(named.begin(), named.end()), named.end());
+        for (const qint64 frame : std::as_const(named))
+            listFrame(frame);
+    }
     result.Unreadable = listing.Unreadable();
     for (const TFrameKind kind : std::as_const(kinds)) {
         const QString directory
@@ -141,15 +191,12 @@ TFramesResult FramesFileOperation(const TScene& scene, const QList<qint64>* fram
         else if (!FrameFiles(scene, listing, frame, kind, fallbackContentDirectory).isEmpty())
             ++result.Failed;
     };
-    if (frames) {
-        for (auto it = frames->cbegin(); it != frames->cend() && !result.Cancelled; ++it)
-            handle(*it);
-    } else {
-        const qint64 step = scene.RangeStep();
-        for (qint64 frame = scene.Settings.CurrentFirst;
-             !FrameAfter(frame, scene.Settings.CurrentLast, step) && !result.Cancelled; frame += step)
-            handle(frame);
-    }
+    // The whole range: only frames with files are acted on, so those are the ones to walk.
+    const QList<qint64> range
+        = frames ? QList<qint64>() : RenderedFrames(scene, fallbackContentDirectory).Frames;
+    const QList<qint64>& walked = frames ? *frames : range;
+    for (auto it = walked.cbegin(); it != walked.cend() && !result.Cancelled; ++it)
+        handle(*it);
     if (progress)
         progress->Finish();
     result.Unreadable = listing.Unreadable();

@@ -96,3 +96,10 @@ QStringList TFileListing::FilesWithAnyExtension(const QString& path)
         files << start + it.value();
     return files;
 }
+
+QList<QString> TFileListing::NamesBeside(const QString& path)
+{
+    QString name;
+    const TDirectory* directory = Listing(path, name);
+    return directory ? directory->Names.values() : QList<QString>();
+}

@@ -21,6 +21,8 @@ public:
     // The files ExistsWithAnyExtension finds, as paths: the name itself and each name with one
     // extension, for work on the files themselves.
     QStringList FilesWithAnyExtension(const QString& path);
+    // The names of the files beside `path`, from the same listing.
+    QList<QString> NamesBeside(const QString& path);
     const QStringList& Unreadable() const { return FUnreadable; }
 
 private:

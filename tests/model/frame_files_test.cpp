@@ -106,6 +106,23 @@ TEST_F(FrameFiles, AFrameWithOnlyItsAlphaIsListedAndKeptByAnImagesOnlyDelete)
     EXPECT_EQ(Run({ 1, 3 }, TFrameKind::RGB, TFrameOperation::Delete).Done, 0);
 }
 
+TEST_F(FrameFiles, ARangeFarLongerThanItsDirectoriesIsListedFromTheirNames)
+{
+    scene.Settings.CurrentFirst = 0;
+    scene.Settings.CurrentLast = 2147483647;
+    scene.Settings.CurrentStep = 5;
+    Render({ 5, 12, 2147483645 }, TFrameKind::RGB);
+    Render({ 10 }, TFrameKind::Alpha);
+    WriteBytes(dir.filePath(QStringLiteral("rgb/shot0020.png.part")), "half");
+    WriteBytes(dir.filePath(QStringLiteral("rgb/other0025.png")), "another scene");
+    EXPECT_EQ(RenderedFrames(scene, NoneText).Frames, QList<qint64>({ 5, 10, 2147483645 }));
+    scene.Settings.CurrentFirst = 2147483647;
+    scene.Settings.CurrentLast = 0;
+    scene.Settings.CurrentStep = -5;
+    Render({ 2147483642 }, TFrameKind::Alpha);
+    EXPECT_EQ(RenderedFrames(scene, NoneText).Frames, QList<qint64>({ 2147483642, 12 }));
+}
+
 TEST_F(FrameFiles, CopyKeepsTheFramesMoveTakesThemAndNeitherOverwritesWhatItMustNot)
 {
     Render({ 1, 2, 3 }, TFrameKind::RGB);
