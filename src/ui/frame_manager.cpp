@@ -78,6 +78,7 @@ QString OperationFailedText(TFrameOperation operation, int failed, const QString
 TFormScenesFrames::TFormScenesFrames(TFarm& farm, QWidget* parent)
     : QDialog(parent)
     , LabelSceneName(new QLabel(this))
+    , LabelProblem(new QLabel(this))
     , CheckBoxImages(new QCheckBox(QStringLiteral("Select images"), this))
     , CheckBoxAlphas(new QCheckBox(QStringLiteral("Select alpha's"), this))
     , ListBoxFrames(new QListView(this))
@@ -112,7 +113,8 @@ TFormScenesFrames::TFormScenesFrames(TFarm& farm, QWidget* parent)
     ListBoxFrames->setUniformItemSizes(true);
     PanelNoFrames->setAlignment(Qt::AlignCenter);
     PanelNoFrames->hide();
-    PanelNoFrames->setWordWrap(true);
+    LabelProblem->setWordWrap(true);
+    LabelProblem->hide();
 
     auto* selection = new QHBoxLayout;
     selection->addWidget(CheckBoxImages);
@@ -127,6 +129,7 @@ TFormScenesFrames::TFormScenesFrames(TFarm& farm, QWidget* parent)
     commands->addWidget(ButtonQuit);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LabelSceneName);
+    layout->addWidget(LabelProblem);
     layout->addLayout(selection);
     layout->addWidget(ListBoxFrames, 1);
     layout->addWidget(PanelNoFrames, 1);
@@ -201,7 +204,8 @@ void TFormScenesFrames::Update()
     for (const qint64 frame : std::as_const(FFrames))
         numbers << QString::number(frame);
     FModel->setStringList(numbers);
-    PanelNoFrames->setText(problem.isEmpty() ? NoFramesText : NoFramesText + u'\n' + problem);
+    LabelProblem->setText(problem);
+    LabelProblem->setVisible(!problem.isEmpty());
     ListBoxFrames->setVisible(!FFrames.isEmpty());
     PanelNoFrames->setVisible(FFrames.isEmpty());
     SelectAll();

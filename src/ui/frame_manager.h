@@ -45,6 +45,8 @@ public:
     std::function<bool(QString&)> ChooseDirectory;
 
     QLabel* LabelSceneName;
+    // What could not be read: a gone or unreadable output directory, a scene gone from the queue.
+    QLabel* LabelProblem;
     QCheckBox* CheckBoxImages;
     QCheckBox* CheckBoxAlphas;
     QListView* ListBoxFrames;

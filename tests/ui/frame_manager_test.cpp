@@ -156,19 +156,23 @@ TEST_F(FrameManagerTest, AGoneDirectoryOrAGoneSceneIsNamedAndNothingIsTouched)
     ASSERT_TRUE(QDir(Directory.filePath(QStringLiteral("alpha"))).removeRecursively());
     Open();
     EXPECT_FALSE(Window.PanelNoFrames->isHidden());
+    EXPECT_FALSE(Window.LabelProblem->isHidden());
     EXPECT_TRUE(
-        Window.PanelNoFrames->text().contains(Directory.filePath(QStringLiteral("rgb")) + " is not there"));
+        Window.LabelProblem->text().contains(Directory.filePath(QStringLiteral("rgb")) + " is not there"));
 
     // The scene leaves the queue (a Remote's command in a tick) while the window is open.
     ASSERT_TRUE(QDir(Directory.path()).mkpath(QStringLiteral("alpha")));
     Render({ 1 }, TFrameKind::Alpha);
     Window.Update();
     EXPECT_EQ(Window.ListedFrames(), QList<qint64>({ 1 }));
+    // Frames of the other kind are listed; the gone directory is still named.
+    EXPECT_TRUE(Window.LabelProblem->text().contains(QStringLiteral("is not there")));
     Farm.Scenes.Remove(0);
     Window.ButtonDelete->click();
     EXPECT_TRUE(QFile::exists(Name(1, TFrameKind::Alpha)));
     EXPECT_TRUE(Window.ListedFrames().isEmpty());
     EXPECT_FALSE(Window.ButtonDelete->isEnabled());
+    EXPECT_EQ(Window.LabelProblem->text(), QStringLiteral("This scene is no longer in the queue."));
     ASSERT_GE(Farm.Events.Count(), 1);
     const TEvent& event = Farm.Events.Item(Farm.Events.Count() - 1);
     EXPECT_EQ(event.Type, QStringLiteral("Scenes Frame Manager"));
