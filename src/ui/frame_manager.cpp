@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QStringListModel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -98,7 +99,6 @@ TFormScenesFrames::TFormScenesFrames(TFarm& farm, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Frame Manager"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setMinimumSize(416, 60);
     resize(560, 420);
 
     CheckBoxImages->setChecked(true);
@@ -135,10 +135,16 @@ TFormScenesFrames::TFormScenesFrames(TFarm& farm, QWidget* parent)
     layout->addWidget(PanelNoFrames, 1);
     layout->addLayout(commands);
     layout->addWidget(StatusBar);
+    // Wide enough for a seven-figure count, so the smallest window cuts no figure off.
     for (QLabel*& panel : FStatusPanels) {
         panel = new QLabel(StatusBar);
+        panel->setMinimumWidth(
+            panel->fontMetrics().horizontalAdvance(QStringLiteral("Frames rendered: 0000000")));
         StatusBar->addWidget(panel, 1);
     }
+    // The status bar does not pass its panels' widths on: the window keeps room for them. Its
+    // height is the layout's own minimum, so no control is ever squeezed over another.
+    setMinimumWidth(std::max(416, 3 * FStatusPanels[0]->minimumWidth() + 48));
     StatusBar->setSizeGripEnabled(false);
 
     ChooseDirectory = [this](QString& directory) { return FormDirectory->Choose(directory); };
