@@ -271,6 +271,7 @@ bool TFormScenesFrames::Operate(TFrameOperation operation, const QString& direct
     const QList<qint64> frames = SelectedFrames();
     TBoxProgress progress(*FormProgress);
     TFramesResult total;
+    FOperating = true;
     for (const auto& [box, kind] :
         { std::pair { CheckBoxImages, TFrameKind::RGB }, std::pair { CheckBoxAlphas, TFrameKind::Alpha } }) {
         if (!box->isChecked() || total.Cancelled)
@@ -281,6 +282,7 @@ bool TFormScenesFrames::Operate(TFrameOperation operation, const QString& direct
         total.Cancelled = result.Cancelled;
         total.Unreadable << result.Unreadable;
     }
+    FOperating = false;
     QStringList problems;
     if (total.Failed > 0)
         problems << OperationFailedText(operation, total.Failed, directory);
@@ -297,7 +299,7 @@ bool TFormScenesFrames::Operate(TFrameOperation operation, const QString& direct
 
 void TFormScenesFrames::Delete()
 {
-    if (!FFarm.People.Ask(DeleteFramesQuestion, true))
+    if (FOperating || !FFarm.People.Ask(DeleteFramesQuestion, true))
         return;
     Operate(TFrameOperation::Delete, QString());
     Update();
@@ -306,7 +308,7 @@ void TFormScenesFrames::Delete()
 void TFormScenesFrames::CopyOrMove(TFrameOperation operation)
 {
     QString directory = FormDirectory->CurrentDirectory();
-    if (!ChooseDirectory(directory))
+    if (FOperating || !ChooseDirectory(directory))
         return;
     if (Operate(operation, directory) && operation == TFrameOperation::Copy)
         return;

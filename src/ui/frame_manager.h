@@ -79,6 +79,8 @@ private:
     TFarm& FFarm;
     int FSceneID = -1;
     bool FGoneLogged = false;
+    // An operation runs: the progress box lets clicks through, and one run at a time is enough.
+    bool FOperating = false;
     QString FSceneName;
     QList<qint64> FFrames;
     QStringListModel* FModel;
