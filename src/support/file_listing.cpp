@@ -59,19 +59,47 @@ bool TFileListing::Exists(const QString& path)
     return directory ? directory->Names.contains(name) : QFileInfo(path).isFile();
 }
 
+void TFileListing::MakeStems(TDirectory& directory)
+{
+    if (directory.StemsMade)
+        return;
+    for (const QString& file : std::as_const(directory.Names)) {
+        const qsizetype dot = file.lastIndexOf(u'.');
+        if (dot > 0 && dot + 1 < file.size())
+            directory.Stems.insert(file.left(dot), file);
+    }
+    directory.StemsMade = true;
+}
+
 bool TFileListing::ExistsWithAnyExtension(const QString& path)
 {
     QString name;
     TDirectory* directory = Listing(path, name);
     if (!directory)
         return QFileInfo(path).isFile();
-    if (!directory->StemsMade) {
-        for (const QString& file : std::as_const(directory->Names)) {
-            const qsizetype dot = file.lastIndexOf(u'.');
-            if (dot > 0 && dot + 1 < file.size())
-                directory->Stems.insert(file.left(dot));
-        }
-        directory->StemsMade = true;
-    }
+    MakeStems(*directory);
     return directory->Names.contains(name) || directory->Stems.contains(name);
+}
+
+QStringList TFileListing::FilesWithAnyExtension(const QString& path)
+{
+    QString name;
+    TDirectory* directory = Listing(path, name);
+    if (!directory)
+        return QFileInfo(path).isFile() ? QStringList { path } : QStringList();
+    MakeStems(*directory);
+    QStringList files;
+    if (directory->Names.contains(name))
+        files << path;
+    const QString start = path.left(path.size() - name.size());
+    for (auto it = directory->Stems.constFind(name); it != directory->Stems.cend() && it.key() == name; ++it)
+        files << start + it.value();
+    return files;
+}
+
+QList<QString> TFileListing::NamesBeside(const QString& path)
+{
+    QString name;
+    const TDirectory* directory = Listing(path, name);
+    return directory ? directory->Names.values() : QList<QString>();
 }

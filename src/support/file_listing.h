@@ -18,19 +18,26 @@ public:
     // The same for a name whose extension is not known: true for a file of exactly this name
     // or of this name followed by any one extension ("." and a name without dots).
     bool ExistsWithAnyExtension(const QString& path);
+    // The files ExistsWithAnyExtension finds, as paths: the name itself and each name with one
+    // extension, for work on the files themselves.
+    QStringList FilesWithAnyExtension(const QString& path);
+    // The names of the files beside `path`, from the same listing.
+    QList<QString> NamesBeside(const QString& path);
     const QStringList& Unreadable() const { return FUnreadable; }
 
 private:
     struct TDirectory
     {
         QSet<QString> Names;
-        // The names without their extension, made on the first question that needs them.
-        QSet<QString> Stems;
+        // The names by their stem (the name without its extension), made on the first question
+        // that needs them.
+        QMultiHash<QString, QString> Stems;
         bool StemsMade = false;
     };
     // The listing of the directory `path` lies in, and the name in it; none for names that
     // are no directory entry ("", ".", "..").
     TDirectory* Listing(const QString& path, QString& name);
+    static void MakeStems(TDirectory& directory);
 
     QHash<QString, TDirectory> FDirectories;
     QStringList FUnreadable;

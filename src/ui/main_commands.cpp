@@ -3,6 +3,7 @@
 #include "options/options.h"
 #include "ui/check_config.h"
 #include "ui/farm_grid.h"
+#include "ui/frame_manager.h"
 #include "ui/grid_models.h"
 #include "ui/help.h"
 #include "ui/main_window.h"
@@ -42,6 +43,7 @@ void TFormKestrion::ConnectMenus()
     on(m.ScenesDuplicate, &TFormKestrion::ScenesDuplicateClick);
     on(m.ScenesVerify, &TFormKestrion::ScenesVerifyClick);
     on(m.ScenesReset, &TFormKestrion::ScenesResetClick);
+    on(m.ScenesFrameManager, &TFormKestrion::ScenesFrameManagerClick);
     on(m.ScenesSelectAll, &TFormKestrion::ScenesSelectAllClick);
     on(m.ScenesOpenList, &TFormKestrion::ScenesOpenListClick);
     on(m.ScenesSaveList, &TFormKestrion::ScenesSaveListClick);
@@ -174,6 +176,20 @@ void TFormKestrion::ScenesVerifyClick()
 void TFormKestrion::ScenesResetClick()
 {
     ResetScenes(Farm(), FMarkedScenes);
+}
+
+void TFormKestrion::ScenesFrameManagerClick()
+{
+    // On a Remote too: the frames lie on the share, and the window only reads the scene.
+    const QList<int> ids = FMarkedScenes;
+    for (const int id : ids) {
+        const TScene* scene = Farm().Scenes.FindByID(id);
+        if (!scene)
+            continue;
+        Farm().UserEvent(SceneEventFrameManager, scene->Filename);
+        TFormScenesFrames frames(Farm(), this);
+        frames.ShowFrames(id);
+    }
 }
 
 void TFormKestrion::ScenesSelectAllClick()

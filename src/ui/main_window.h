@@ -69,6 +69,7 @@ public:
     void ScenesDuplicateClick();
     void ScenesVerifyClick();
     void ScenesResetClick();
+    void ScenesFrameManagerClick();
     void ScenesSelectAllClick();
     void ScenesOpenListClick();
     void ScenesSaveListClick();
