@@ -105,8 +105,7 @@ TMainMenus::TMainMenus(QMenuBar& bar, QWidget& window)
     PopupEvents->addSeparator();
     PopupEvents->addAction(EventsMessage);
 
-    NotYet({ ScenesEdit, ScenesFrameManager, ScenesReload, ProgramOptions, ProgramCheckConfig,
-        ComputersStartOther });
+    NotYet({ ScenesFrameManager, ProgramOptions, ProgramCheckConfig, ComputersStartOther });
 }
 
 void TMainMenus::ApplyMode(bool master, bool infoVisible)

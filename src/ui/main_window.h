@@ -69,6 +69,8 @@ public:
     void ScenesDuplicateClick();
     void ScenesVerifyClick();
     void ScenesResetClick();
+    void ScenesEditClick();
+    void ScenesReloadClick();
     void ScenesSelectAllClick();
     void ScenesOpenListClick();
     void ScenesSaveListClick();
@@ -138,5 +140,7 @@ private:
     TEventGridModel* FEventModel = nullptr;
     TFormInfo* FInfo = nullptr;
     TFormSplash* FSplash = nullptr;
+    // Where the last scenes were added from; the open dialog starts there.
+    QString FSceneDirectory;
     TTrayIcon* FTray = nullptr;
 };
