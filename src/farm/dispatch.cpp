@@ -38,6 +38,18 @@ void TDispatch::TimerMasterTimer()
         FFarm.ComputersChanged();
 }
 
+namespace {
+
+bool HeldByOthers(const QString& piece, const QString& held)
+{
+    if (held.isEmpty())
+        return false;
+    const QString frames = PieceFrames(piece);
+    return WithoutNumbers(frames, held) != CleanNumberList(frames);
+}
+
+} // namespace
+
 void TDispatch::PeriodicRescan()
 {
     const unsigned interval = static_cast<unsigned>(std::max(FFarm.Options.MasterRenderInterval, 1));
@@ -191,6 +203,12 @@ void TDispatch::ServeReady(TComputer& node)
     const QString frames = scene->NextFramesText(FFarm.Options.MasterScreamerFrames);
     if (frames.isEmpty())
         return;
+    // A scene started over while nodes render it would hand their frames out again: those wait
+    // until the nodes have booked or handed back their pieces.
+    if (HeldByOthers(frames, FFarm.Computers.HeldFrames(scene->Filename))) {
+        scene->Settings = before;
+        return;
+    }
     // Content and load are skipped only for the very scene the node holds: the same private
     // copy in the same version.
     const bool holdsScene = node.SceneLoadFile == scene->KestrionFilename && node.SceneStamp == scene->Edited;
