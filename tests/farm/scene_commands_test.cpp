@@ -263,3 +263,23 @@ TEST(SceneCommands, AddTakesTheFilesThatReadAsScenes)
     EXPECT_EQ(remote.Farm.Scenes.Count(), 0);
     EXPECT_EQ(remote.LastEvent().Type, SceneEventSend);
 }
+
+// The Master reloads with the initial options, a new ID and a fresh start; a scene gone
+// meanwhile is skipped.
+TEST(SceneCommands, MasterReloadsWithTheInitialOptions)
+{
+    TCommandFarm f(true);
+    ASSERT_TRUE(AddScenes(f.Farm, { f.Scene }, InitialOptions(f.Options)));
+    const int id = f.Farm.Scenes.Item(0).ID;
+    f.Farm.Scenes.Item(0).NextFrames(3);
+    TScene initial = InitialOptions(f.Options);
+    initial.Settings.Priority = 4;
+    EXPECT_FALSE(ReloadScenes(f.Farm, { id + 100 }, initial));
+    ASSERT_TRUE(ReloadScenes(f.Farm, { id }, initial));
+    ASSERT_EQ(f.Farm.Scenes.Count(), 1);
+    const TScene& reloaded = f.Farm.Scenes.Item(0);
+    EXPECT_NE(reloaded.ID, id);
+    EXPECT_EQ(reloaded.Settings.Priority, 4);
+    EXPECT_EQ(reloaded.PercentDone(), 0);
+    EXPECT_EQ(f.LastEvent().Type, SceneEventReload);
+}
