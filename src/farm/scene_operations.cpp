@@ -202,7 +202,9 @@ void ApplyPerScene(TScene& scene, const TSceneEdit& edit)
     settings.MissingList = CleanNumberList(edit.MissingList);
     data.SaveRGBImagesPrefix = edit.SaveRGB ? edit.RGBPrefix : NoneText;
     data.SaveAlphaImagesPrefix = edit.SaveAlpha ? edit.AlphaPrefix : NoneText;
-    data.OutputFilenameFormat = std::clamp(edit.OutputFilenameFormat, 0, 3);
+    // LightWave's own codes beyond the four the dialog offers are kept.
+    if (edit.OutputFilenameFormat >= 0 && edit.OutputFilenameFormat <= 3)
+        data.OutputFilenameFormat = edit.OutputFilenameFormat;
     data.RGBImageSaver = edit.RGBImageSaver;
     data.AlphaImageSaver = edit.AlphaImageSaver;
     data.DataOverlayLabel = edit.DataOverlayLabel;

@@ -350,6 +350,7 @@ void TFormSceneEdit::ShowScene(const TScene& scene, bool perScene)
     const TSceneEdit edit = SceneEditOf(scene);
     FOriginal = scene.Data;
     FPerScene = perScene;
+    FShown = edit;
     CheckBoxOutputRGB->setChecked(edit.SaveRGB);
     EditOutputPrfxRGB->setText(edit.RGBPrefix);
     CheckBoxOutputAlpha->setChecked(edit.SaveAlpha);
@@ -429,16 +430,20 @@ TSceneEdit TFormSceneEdit::Edit() const
     edit.RGBPrefix = EditOutputPrfxRGB->text();
     edit.SaveAlpha = CheckBoxOutputAlpha->isChecked();
     edit.AlphaPrefix = EditOutputPrfxAlpha->text();
-    edit.OutputFilenameFormat = ComboBoxOutputFrmtOutput->currentIndex();
+    edit.OutputFilenameFormat = ComboBoxOutputFrmtOutput->currentIndex() < 0
+        ? FShown.OutputFilenameFormat
+        : ComboBoxOutputFrmtOutput->currentIndex();
     edit.RGBImageSaver = ComboBoxOutputFrmtRGB->currentText();
     edit.AlphaImageSaver = ComboBoxOutputFrmtAlpha->currentText();
     edit.DataOverlayLabel = EditRenderDataOverlay->text();
     edit.Log = CheckBoxLog->isChecked();
     edit.LogFilename = EditLogFilename->text();
-    edit.RenderMode = RadioQuickshade->isChecked() ? 1
-        : RadioRaytrace->isChecked()               ? 2
-        : RadioRenderGL->isChecked()               ? 3
-                                                   : 0;
+    // A code the dialog has no button for stays as the scene has it.
+    edit.RenderMode = RadioWireframe->isChecked() ? 0
+        : RadioQuickshade->isChecked()            ? 1
+        : RadioRaytrace->isChecked()              ? 2
+        : RadioRenderGL->isChecked()              ? 3
+                                                  : FShown.RenderMode;
     edit.RayTraceEffects = (CheckBoxShadows->isChecked() ? Shadows : 0)
         | (CheckBoxReflection->isChecked() ? Reflection : 0)
         | (CheckBoxRefraction->isChecked() ? Refraction : 0);

@@ -125,4 +125,5 @@ private:
     TOptions& FOptions;
     TSceneData FOriginal;
     bool FPerScene = true;
+    TSceneEdit FShown;
 };

@@ -150,6 +150,8 @@ TEST(SceneOperations, ApplySceneEditBoundsAndStartOver)
     scene.Settings.CurrentStep = 2;
     scene.Settings.Priority = 2;
     scene.Data.SaveRGBImagesPrefix = QStringLiteral("Images/a");
+    // A filename format the dialog does not offer is no change of the render options.
+    scene.Data.OutputFilenameFormat = 7;
     scene.Reset(1);
     scene.NextFrames(2);
 
@@ -165,6 +167,7 @@ TEST(SceneOperations, ApplySceneEditBoundsAndStartOver)
     EXPECT_EQ(scene.Settings.AutomaticVerifyTimes, 5);
     EXPECT_EQ(scene.Settings.PlatformRenderPercentageValue, 50);
     EXPECT_EQ(scene.Settings.Priority, 4);
+    EXPECT_EQ(scene.Data.OutputFilenameFormat, 7);
     // Nothing of the range changed: the scene goes on where it was.
     EXPECT_EQ(scene.Settings.RangeLast, 12);
 
