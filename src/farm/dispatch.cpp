@@ -40,8 +40,17 @@ void TDispatch::TimerMasterTimer()
 
 namespace {
 
-bool HeldByOthers(const QString& piece, const QString& held)
+// Whether another node holds a frame of `piece` of `scene`: the nodes are told apart by the scene
+// they work for, so a duplicate of the same file is not held up by the original's nodes.
+bool HeldByOthers(
+    const QString& piece, const TScene& scene, const TSceneList& scenes, const TComputerList& nodes)
 {
+    QString held;
+    for (int i = 0; i < nodes.Count(); ++i) {
+        const TComputer& node = nodes.Item(i);
+        if (node.HoldsPiece() && scenes.SceneOfNode(node) == &scene)
+            held = AddNewNumbers(held, PieceFrames(node.Frames));
+    }
     if (held.isEmpty())
         return false;
     const QString frames = PieceFrames(piece);
@@ -205,7 +214,7 @@ void TDispatch::ServeReady(TComputer& node)
         return;
     // A scene started over while nodes render it would hand their frames out again: those wait
     // until the nodes have booked or handed back their pieces.
-    if (HeldByOthers(frames, FFarm.Computers.HeldFrames(scene->Filename))) {
+    if (HeldByOthers(frames, *scene, FFarm.Scenes, FFarm.Computers)) {
         scene->Settings = before;
         return;
     }
