@@ -38,6 +38,27 @@ void TDispatch::TimerMasterTimer()
         FFarm.ComputersChanged();
 }
 
+namespace {
+
+// Whether another node holds a frame of `piece` of `scene`: the nodes are told apart by the scene
+// they work for, so a duplicate of the same file is not held up by the original's nodes.
+bool HeldByOthers(
+    const QString& piece, const TScene& scene, const TSceneList& scenes, const TComputerList& nodes)
+{
+    QString held;
+    for (int i = 0; i < nodes.Count(); ++i) {
+        const TComputer& node = nodes.Item(i);
+        if (node.HoldsPiece() && scenes.SceneOfNode(node) == &scene)
+            held = AddNewNumbers(held, PieceFrames(node.Frames));
+    }
+    if (held.isEmpty())
+        return false;
+    const QString frames = PieceFrames(piece);
+    return WithoutNumbers(frames, held) != CleanNumberList(frames);
+}
+
+} // namespace
+
 void TDispatch::PeriodicRescan()
 {
     const unsigned interval = static_cast<unsigned>(std::max(FFarm.Options.MasterRenderInterval, 1));
@@ -191,6 +212,12 @@ void TDispatch::ServeReady(TComputer& node)
     const QString frames = scene->NextFramesText(FFarm.Options.MasterScreamerFrames);
     if (frames.isEmpty())
         return;
+    // A scene started over while nodes render it would hand their frames out again: those wait
+    // until the nodes have booked or handed back their pieces.
+    if (HeldByOthers(frames, *scene, FFarm.Scenes, FFarm.Computers)) {
+        scene->Settings = before;
+        return;
+    }
     // Content and load are skipped only for the very scene the node holds: the same private
     // copy in the same version.
     const bool holdsScene = node.SceneLoadFile == scene->KestrionFilename && node.SceneStamp == scene->Edited;

@@ -141,18 +141,15 @@ QList<int> SceneIdsOfRows(const TSceneList& scenes, int top, int bottom)
     return ids;
 }
 
-bool AddScenes(TFarm& farm, const QStringList& paths)
+bool AddScenes(TFarm& farm, const QStringList& paths, const TScene& initial)
 {
     if (paths.isEmpty())
         return false;
-    TScene initial(farm.Options.ContentDirectory);
-    qsizetype index = 0;
-    ReadRecord(initial, farm.Options.SceneDefault, index);
-    initial.Filename = QStringLiteral("Initial options");
     if (!farm.IsMaster()) {
         QStringList lines { QString::number(paths.size()) };
         lines << paths;
-        WriteRecord(initial, lines);
+        TScene record = initial;
+        WriteRecord(record, lines);
         farm.Send(ScenesAdd, lines);
         farm.UserEvent(SceneEventSend, QStringLiteral("Scene files sent to master for rendering"));
         farm.RemoteUpdateSoon();
@@ -222,6 +219,95 @@ bool VerifyScenes(TFarm& farm, const QList<int>& ids)
     if (complete)
         farm.People.Ask(AllScenesCompleteText, false);
     return true;
+}
+
+QList<int> BeginEditScenes(TFarm& farm, const QList<int>& ids)
+{
+    QList<int> found;
+    if (!MayAct(farm, ids))
+        return found;
+    for (int index = 0; index < farm.Scenes.Count(); ++index)
+        farm.Scenes.Item(index).Selected = false;
+    for (const int id : ids) {
+        TScene* scene = farm.Scenes.FindByID(id);
+        if (!scene)
+            continue;
+        scene->Selected = true;
+        farm.UserEvent(SceneEventEdit, scene->Filename);
+        found << id;
+    }
+    return found;
+}
+
+bool EditScenes(TFarm& farm, const QList<int>& ids, const TSceneEdit& edit)
+{
+    QList<int> edited;
+    QStringList records;
+    for (const int id : ids) {
+        TScene* scene = farm.Scenes.FindByID(id);
+        if (!scene) {
+            farm.UserEvent(SceneEventEdit, SceneGoneText.arg(id));
+            continue;
+        }
+        edited << id;
+        if (!farm.IsMaster()) {
+            // The Master owns the private copies; the Remote only tells it what the scene is to be.
+            TScene copy = *scene;
+            ApplySceneEdit(copy, edit, farm.Now());
+            WriteRecord(copy, records);
+            continue;
+        }
+        if (ApplySceneEdit(*scene, edit, farm.Now())) {
+            if (scene->KestrionFilename != NoneText)
+                scene->RewriteSceneCopy(scene->KestrionFilename);
+            // Nodes load the scene again when its stamp moves.
+            scene->Edited = farm.Now();
+        }
+    }
+    if (edited.isEmpty())
+        return false;
+    if (!farm.IsMaster()) {
+        QStringList lines { QString::number(edited.size()) };
+        for (const int id : edited)
+            lines << QString::number(id);
+        lines << records;
+        farm.Send(ScenesEdit, lines);
+        return true;
+    }
+    // Priorities may have changed.
+    farm.Scenes.Renumber();
+    farm.ScenesChanged();
+    return true;
+}
+
+bool ReloadScenes(TFarm& farm, const QList<int>& ids, const TScene& initial)
+{
+    if (!MayAct(farm, ids))
+        return false;
+    if (!farm.IsMaster()) {
+        QStringList lines;
+        for (const int id : ids) {
+            const TScene* scene = farm.Scenes.FindByID(id);
+            if (!scene)
+                continue;
+            lines << QString::number(id);
+            farm.UserEvent(SceneEventRemove, scene->Filename);
+        }
+        if (lines.isEmpty())
+            return false;
+        TScene record = initial;
+        WriteRecord(record, lines);
+        farm.Send(ScenesReload, lines);
+        farm.RemoteUpdateSoon();
+        return true;
+    }
+    QList<int> bottomUp(ids.crbegin(), ids.crend());
+    return OnEachScene(farm, bottomUp, SceneEventReload, [&farm, &initial](int index) {
+        const QString path = farm.Scenes.Item(index).Filename;
+        QString reason;
+        if (!ReloadScene(farm, index, initial.Settings, farm.Options.ScreamerName, &reason))
+            farm.UserEvent(SceneEventRefused, SceneRefusedText(path, reason));
+    });
 }
 
 bool MoveSceneRow(TFarm& farm, int from, int to)

@@ -6,8 +6,11 @@
 #include "support/files.h"
 #include "support/number_list.h"
 #include "support/paths.h"
+#include "support/text_routines.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -139,4 +142,151 @@ void EditSceneFromRecord(TScene& scene, const QStringList& record, TDateTime now
     }
     if (startOver)
         scene.Reset(now);
+}
+
+namespace {
+
+constexpr int Largest = std::numeric_limits<int>::max();
+
+// The text of an output prefix field: empty for no output.
+QString PrefixText(const QString& prefix)
+{
+    return prefix == NoneText ? QString() : prefix;
+}
+
+QString NumberText(int number)
+{
+    return QString::number(number);
+}
+
+void ApplyCommon(TScene& scene, const TSceneEdit& edit)
+{
+    TSceneData& data = scene.Data;
+    TSceneSettings& settings = scene.Settings;
+    data.RenderMode = edit.RenderMode;
+    data.RayTraceEffects = edit.RayTraceEffects;
+    ChangeInteger(edit.RayRecursionLimit, 0, Largest, data.RayRecursionLimit);
+    settings.Priority = std::clamp(edit.Priority, 0, 4);
+    settings.Platforms = edit.Platforms & PlatformsAll;
+    settings.PlatformRenderComputers = edit.PlatformRenderComputers;
+    ChangeInteger(edit.PlatformRenderComputersValue, 0, Largest, settings.PlatformRenderComputersValue);
+    settings.PlatformRenderPercentage = edit.PlatformRenderPercentage;
+    ChangeInteger(edit.PlatformRenderPercentageValue, 0, 100, settings.PlatformRenderPercentageValue);
+    settings.PlatformRenderSelected = edit.PlatformRenderSelected;
+    settings.PlatformRenderSelectedValue = CleanNumberList(edit.PlatformRenderSelectedValue);
+    settings.PlatformRenderMultiprocessor = edit.PlatformRenderMultiprocessor;
+    ChangeInteger(
+        edit.PlatformRenderMultiprocessorValue, 0, Largest, settings.PlatformRenderMultiprocessorValue);
+    settings.PlatformRenderMemory = edit.PlatformRenderMemory;
+    ChangeInteger(edit.PlatformRenderMemoryValue, 0, Largest, settings.PlatformRenderMemoryValue);
+    settings.AutomaticVerify = edit.AutomaticVerify;
+    ChangeInteger(edit.AutomaticVerifyTimes, 0, Largest, settings.AutomaticVerifyTimes);
+    settings.AutomaticCopy = edit.AutomaticCopy;
+    settings.AutomaticCopyComputer = edit.AutomaticCopyComputer;
+    settings.AutomaticCopyDirectory = edit.AutomaticCopyDirectory;
+    settings.ContentDirectory = edit.ContentDirectory;
+}
+
+void ApplyPerScene(TScene& scene, const TSceneEdit& edit)
+{
+    TSceneData& data = scene.Data;
+    TSceneSettings& settings = scene.Settings;
+    settings.Range = edit.Range;
+    ChangeInteger(edit.First, 0, Largest, settings.CurrentFirst);
+    ChangeInteger(edit.Last, 0, Largest, settings.CurrentLast);
+    ChangeInteger(edit.Step, -Largest, Largest, settings.CurrentStep);
+    if (settings.CurrentStep == 0)
+        settings.CurrentStep = 1;
+    settings.Singles = edit.Singles;
+    settings.SinglesList = CleanNumberList(edit.SinglesList);
+    settings.MissingList = CleanNumberList(edit.MissingList);
+    data.SaveRGBImagesPrefix = edit.SaveRGB ? edit.RGBPrefix : NoneText;
+    data.SaveAlphaImagesPrefix = edit.SaveAlpha ? edit.AlphaPrefix : NoneText;
+    // LightWave's own codes beyond the four the dialog offers are kept.
+    if (edit.OutputFilenameFormat >= 0 && edit.OutputFilenameFormat <= 3)
+        data.OutputFilenameFormat = edit.OutputFilenameFormat;
+    data.RGBImageSaver = edit.RGBImageSaver;
+    data.AlphaImageSaver = edit.AlphaImageSaver;
+    data.DataOverlayLabel = edit.DataOverlayLabel;
+    settings.Log = edit.Log;
+    settings.LogFilename = edit.LogFilename;
+}
+
+} // namespace
+
+TSceneEdit SceneEditOf(const TScene& scene)
+{
+    const TSceneData& data = scene.Data;
+    const TSceneSettings& settings = scene.Settings;
+    TSceneEdit edit;
+    edit.Range = settings.Range;
+    edit.First = NumberText(settings.CurrentFirst);
+    edit.Last = NumberText(settings.CurrentLast);
+    edit.Step = NumberText(settings.CurrentStep);
+    edit.Singles = settings.Singles;
+    edit.SinglesList = settings.SinglesList;
+    edit.MissingList = settings.MissingList;
+    edit.SaveRGB = data.SaveRGBImagesPrefix != NoneText;
+    edit.RGBPrefix = PrefixText(data.SaveRGBImagesPrefix);
+    edit.SaveAlpha = data.SaveAlphaImagesPrefix != NoneText;
+    edit.AlphaPrefix = PrefixText(data.SaveAlphaImagesPrefix);
+    edit.OutputFilenameFormat = data.OutputFilenameFormat;
+    edit.RGBImageSaver = data.RGBImageSaver;
+    edit.AlphaImageSaver = data.AlphaImageSaver;
+    edit.DataOverlayLabel = data.DataOverlayLabel;
+    edit.Log = settings.Log;
+    edit.LogFilename = settings.LogFilename;
+    edit.RenderMode = data.RenderMode;
+    edit.RayTraceEffects = data.RayTraceEffects;
+    edit.RayRecursionLimit = NumberText(data.RayRecursionLimit);
+    edit.Priority = settings.Priority;
+    edit.Platforms = settings.Platforms;
+    edit.PlatformRenderComputers = settings.PlatformRenderComputers;
+    edit.PlatformRenderComputersValue = NumberText(settings.PlatformRenderComputersValue);
+    edit.PlatformRenderPercentage = settings.PlatformRenderPercentage;
+    edit.PlatformRenderPercentageValue = NumberText(settings.PlatformRenderPercentageValue);
+    edit.PlatformRenderSelected = settings.PlatformRenderSelected;
+    edit.PlatformRenderSelectedValue = settings.PlatformRenderSelectedValue;
+    edit.PlatformRenderMultiprocessor = settings.PlatformRenderMultiprocessor;
+    edit.PlatformRenderMultiprocessorValue = NumberText(settings.PlatformRenderMultiprocessorValue);
+    edit.PlatformRenderMemory = settings.PlatformRenderMemory;
+    edit.PlatformRenderMemoryValue = NumberText(settings.PlatformRenderMemoryValue);
+    edit.AutomaticVerify = settings.AutomaticVerify;
+    edit.AutomaticVerifyTimes = NumberText(settings.AutomaticVerifyTimes);
+    edit.AutomaticCopy = settings.AutomaticCopy;
+    edit.AutomaticCopyComputer = settings.AutomaticCopyComputer;
+    edit.AutomaticCopyDirectory = settings.AutomaticCopyDirectory;
+    edit.ContentDirectory = settings.ContentDirectory;
+    return edit;
+}
+
+bool ApplySceneEdit(TScene& scene, const TSceneEdit& edit, TDateTime now)
+{
+    const TSceneSettings old = scene.Settings;
+    const TSceneData oldData = scene.Data;
+    if (edit.PerScene)
+        ApplyPerScene(scene, edit);
+    ApplyCommon(scene, edit);
+    if (MustStartOver(old, scene.Settings))
+        scene.Reset(now);
+    return RenderOptions(oldData) != RenderOptions(scene.Data);
+}
+
+TScene InitialOptions(const TOptions& options)
+{
+    TScene initial(options.ContentDirectory);
+    qsizetype index = 0;
+    ReadRecord(initial, options.SceneDefault, index);
+    initial.Filename = QStringLiteral("Initial options");
+    return initial;
+}
+
+void SaveEditAsDefault(TOptions& options, const TSceneEdit& edit)
+{
+    TScene scene(options.ContentDirectory);
+    TSceneEdit common = edit;
+    common.PerScene = false;
+    ApplySceneEdit(scene, common, 0);
+    options.SceneDefault.clear();
+    WriteRecord(scene, options.SceneDefault);
 }

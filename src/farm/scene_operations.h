@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class TFarm;
+class TOptions;
 
 // The types of the scene commands' events.
 inline const QString SceneEventAdd = QStringLiteral("Scenes Add ");
@@ -48,3 +49,62 @@ void MoveScene(TFarm& farm, int from, int to);
 // or singles list starts the scene over, as the dialog does; changed render options are
 // written into the private copy. The caller re-sorts the queue afterwards.
 void EditSceneFromRecord(TScene& scene, const QStringList& record, TDateTime now);
+
+// What the scene edit dialog hands over: its fields as typed and its choices. Numbers stay text
+// so that a value out of bounds or no number at all keeps the scene's own.
+struct TSceneEdit
+{
+    // Only with one scene: its range, singles, missing frames, outputs and log.
+    bool PerScene = true;
+    bool Range = false;
+    QString First;
+    QString Last;
+    QString Step;
+    bool Singles = false;
+    QString SinglesList;
+    QString MissingList;
+    bool SaveRGB = true;
+    QString RGBPrefix;
+    bool SaveAlpha = false;
+    QString AlphaPrefix;
+    int OutputFilenameFormat = 0;
+    QString RGBImageSaver;
+    QString AlphaImageSaver;
+    QString DataOverlayLabel;
+    bool Log = false;
+    QString LogFilename;
+
+    // Common to every edited scene.
+    int RenderMode = 0;
+    int RayTraceEffects = 0;
+    QString RayRecursionLimit;
+    int Priority = 2;
+    int Platforms = PlatformsAll;
+    bool PlatformRenderComputers = false;
+    QString PlatformRenderComputersValue;
+    bool PlatformRenderPercentage = false;
+    QString PlatformRenderPercentageValue;
+    bool PlatformRenderSelected = false;
+    QString PlatformRenderSelectedValue;
+    bool PlatformRenderMultiprocessor = false;
+    QString PlatformRenderMultiprocessorValue;
+    bool PlatformRenderMemory = false;
+    QString PlatformRenderMemoryValue;
+    bool AutomaticVerify = true;
+    QString AutomaticVerifyTimes;
+    bool AutomaticCopy = false;
+    QString AutomaticCopyComputer;
+    QString AutomaticCopyDirectory;
+    QString ContentDirectory;
+};
+
+// The dialog's fields filled from a scene.
+TSceneEdit SceneEditOf(const TScene& scene);
+// Applies an edit to a scene: integers within their bounds (else the old value stays), a step of 0
+// as 1, frame lists cleaned; a range or singles list switched on, or changed while on, starts the
+// scene over. True when a render option changed, so the private copy must be rewritten.
+bool ApplySceneEdit(TScene& scene, const TSceneEdit& edit, TDateTime now);
+// The initial options of new scenes: the options' default scene record.
+TScene InitialOptions(const TOptions& options);
+// The common settings of an edit become the options' default scene record.
+void SaveEditAsDefault(TOptions& options, const TSceneEdit& edit);

@@ -1,15 +1,19 @@
 // The main window's menu commands: each takes what the user marked and hands it to the farm.
 #include "farm/scene_commands.h"
+#include "farm/scene_operations.h"
 #include "options/options.h"
+#include "support/paths.h"
 #include "ui/check_config.h"
 #include "ui/farm_grid.h"
 #include "ui/frame_manager.h"
 #include "ui/grid_models.h"
 #include "ui/help.h"
 #include "ui/main_window.h"
+#include "ui/scene_edit.h"
 #include "ui/splash.h"
 #include "ui/window_people.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <algorithm>
 
@@ -44,6 +48,8 @@ void TFormKestrion::ConnectMenus()
     on(m.ScenesVerify, &TFormKestrion::ScenesVerifyClick);
     on(m.ScenesReset, &TFormKestrion::ScenesResetClick);
     on(m.ScenesFrameManager, &TFormKestrion::ScenesFrameManagerClick);
+    on(m.ScenesEdit, &TFormKestrion::ScenesEditClick);
+    on(m.ScenesReload, &TFormKestrion::ScenesReloadClick);
     on(m.ScenesSelectAll, &TFormKestrion::ScenesSelectAllClick);
     on(m.ScenesOpenList, &TFormKestrion::ScenesOpenListClick);
     on(m.ScenesSaveList, &TFormKestrion::ScenesSaveListClick);
@@ -153,9 +159,38 @@ void TFormKestrion::ReloadKeepingMarks(bool scenes, bool computers)
 
 void TFormKestrion::ScenesAddClick()
 {
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Add scenes"), QString(), QStringLiteral("Lightwave Scene (*.lws *.Lws *.LWS)"));
-    AddScenes(Farm(), paths);
+    if (FSceneDirectory.isEmpty())
+        FSceneDirectory = JoinPath(FOptions.ContentDirectory, QStringLiteral("Scenes"));
+    const QStringList paths = QFileDialog::getOpenFileNames(this, QStringLiteral("Add scenes"),
+        QDir(FSceneDirectory).exists() ? FSceneDirectory : FOptions.ContentDirectory,
+        QStringLiteral("Lightwave Scene (*.lws *.Lws *.LWS)"));
+    if (paths.isEmpty())
+        return;
+    FSceneDirectory = ExtractDirectory(paths.front());
+    TScene initial = InitialOptions(FOptions);
+    TFormSceneEdit dialog(FOptions, this);
+    if (dialog.EditInitialOptions(initial))
+        AddScenes(Farm(), paths, initial);
+}
+
+void TFormKestrion::ScenesEditClick()
+{
+    if (BeginEditScenes(Farm(), FMarkedScenes).isEmpty())
+        return;
+    TFormSceneEdit dialog(FOptions, this);
+    dialog.EditScenes(Farm());
+}
+
+void TFormKestrion::ScenesReloadClick()
+{
+    if (Farm().Scenes.Count() == 0 || FMarkedScenes.isEmpty())
+        return;
+    // The marks may change while the dialog is open; the scenes marked when it opened count.
+    const QList<int> ids = FMarkedScenes;
+    TScene initial = InitialOptions(FOptions);
+    TFormSceneEdit dialog(FOptions, this);
+    if (dialog.EditInitialOptions(initial))
+        ReloadScenes(Farm(), ids, initial);
 }
 
 void TFormKestrion::ScenesRemoveClick()

@@ -126,7 +126,7 @@ void TFormKestrion::CreateGrids()
     connect(FGridComputers, &TFarmGrid::RowMoved, this, &TFormKestrion::ComputerRowMoved);
     connect(FGridScenes, &TFarmGrid::RowHovered, this, &TFormKestrion::SceneHovered);
     connect(FGridComputers, &TFarmGrid::RowHovered, this, &TFormKestrion::ComputerHovered);
-    // Editing opens with the scene edit dialog; until then a double click does nothing.
+    connect(FGridScenes, &TFarmGrid::RowDoubleClicked, this, [this] { ScenesEditClick(); });
     connect(FGridComputers, &TFarmGrid::RowDoubleClicked, this, [this] { ComputersKillClick(); });
     const auto popup = [this](TFarmGrid* grid, QMenu* menu) {
         connect(grid, &QWidget::customContextMenuRequested, this,

@@ -70,6 +70,8 @@ public:
     void ScenesVerifyClick();
     void ScenesResetClick();
     void ScenesFrameManagerClick();
+    void ScenesEditClick();
+    void ScenesReloadClick();
     void ScenesSelectAllClick();
     void ScenesOpenListClick();
     void ScenesSaveListClick();
@@ -141,5 +143,7 @@ private:
     TEventGridModel* FEventModel = nullptr;
     TFormInfo* FInfo = nullptr;
     TFormSplash* FSplash = nullptr;
+    // Where the last scenes were added from; the open dialog starts there.
+    QString FSceneDirectory;
     TTrayIcon* FTray = nullptr;
 };

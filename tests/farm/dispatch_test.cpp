@@ -1,6 +1,7 @@
 #include "farm/controller.h"
 #include "model/node_channel.h"
 #include "options/options.h"
+#include "support/number_list.h"
 #include "support/text_file.h"
 
 #include "scripted_people.h"
@@ -461,3 +462,69 @@ TEST_F(DispatchFarm, RenderLogHasOneLinePerPieceAndBookedTimesAreNeverNegative)
 }
 
 } // namespace
+
+// A scene started over while a node renders a piece of it: the other node never gets the
+// frames the first still holds, and every frame is rendered again from the new start.
+TEST_F(DispatchFarm, SceneStartedOverWhileRenderingNeverPutsTwoNodesOnOneFrame)
+{
+    const auto nodeOnFirstPiece = [this] {
+        for (int i = 0; i < Farm().Computers.Count(); ++i) {
+            const TComputer& node = Farm().Computers.Item(i);
+            if (node.StateCode() == TNodeState::Rendering
+                && node.SceneString.endsWith(QStringLiteral("many.lws"))
+                && node.Frames == QStringLiteral("1 2 1"))
+                return node.Number;
+        }
+        return 0;
+    };
+    int slow = 0;
+    for (int i = 0; i < 40 && !slow; ++i) {
+        Tick();
+        // Caught before it finishes its render.
+        slow = nodeOnFirstPiece();
+        for (auto& [number, node] : Nodes)
+            if (number != slow)
+                Step(node);
+    }
+    ASSERT_NE(slow, 0);
+    TScene* many = nullptr;
+    for (int i = 0; i < Farm().Scenes.Count(); ++i)
+        if (Farm().Scenes.Item(i).Filename.endsWith(QStringLiteral("many.lws")))
+            many = &Farm().Scenes.Item(i);
+    ASSERT_TRUE(many);
+    many->Reset(Clock.Now());
+    Rendered.clear();
+
+    const auto noFrameTwice = [this] {
+        std::map<QString, QString> held;
+        for (int i = 0; i < Farm().Computers.Count(); ++i) {
+            const TComputer& node = Farm().Computers.Item(i);
+            if (node.Frames.isEmpty())
+                continue;
+            const QString frames = PieceFrames(node.Frames);
+            QString& ofScene = held[node.SceneString];
+            if (WithoutNumbers(frames, ofScene) != CleanNumberList(frames))
+                return false;
+            ofScene = AddNewNumbers(ofScene, frames);
+        }
+        return true;
+    };
+    // The slow node renders on while the other one works through the scene.
+    for (int i = 0; i < 30; ++i) {
+        Tick();
+        ASSERT_TRUE(noFrameTwice());
+        for (auto& [number, node] : Nodes)
+            if (number != slow)
+                Step(node);
+    }
+    for (int i = 0; i < 200 && !(Farm().Scenes.AllFinished() && AllBooked()); ++i) {
+        Tick();
+        ASSERT_TRUE(noFrameTwice());
+        for (auto& [number, node] : Nodes)
+            Step(node);
+    }
+    EXPECT_TRUE(Farm().Scenes.AllFinished());
+    // The frames the slow node held are rendered again after it, from the new start.
+    for (int frame = 1; frame <= 8; ++frame)
+        EXPECT_GE(Rendered[QStringLiteral("/scenes/many.lns")][frame], frame <= 2 ? 2 : 1) << frame;
+}

@@ -240,7 +240,7 @@ TEST(SceneCommands, AddTakesTheFilesThatReadAsScenes)
     TCommandFarm master(true);
     const QString broken = master.Dir.filePath(QStringLiteral("broken.lws"));
     QFile::copy(QStringLiteral(KESTRION_TEST_DATA "/scenes/step0.lws"), broken);
-    EXPECT_TRUE(AddScenes(master.Farm, { master.Scene, broken }));
+    EXPECT_TRUE(AddScenes(master.Farm, { master.Scene, broken }, InitialOptions(master.Farm.Options)));
     EXPECT_EQ(master.Names(), QStringList { master.Scene });
     EXPECT_EQ(master.Farm.Scenes.Item(0).Comment, QStringLiteral("Here"));
     // The Master says which file it refused and why.
@@ -250,16 +250,36 @@ TEST(SceneCommands, AddTakesTheFilesThatReadAsScenes)
             broken, QStringLiteral("its frame range is unusable (first frame 1, last frame 24, step 0)")));
     const QString text = master.Dir.filePath(QStringLiteral("notes.lws"));
     WriteTextLines(text, { QStringLiteral("FirstFrame 1") });
-    EXPECT_TRUE(AddScenes(master.Farm, { text }));
+    EXPECT_TRUE(AddScenes(master.Farm, { text }, InitialOptions(master.Farm.Options)));
     EXPECT_EQ(master.Farm.Scenes.Count(), 1);
     EXPECT_TRUE(master.LastEvent().Comment.startsWith(
         text + QStringLiteral(" was not added: it is not a LightWave scene")));
 
     TCommandFarm remote(false);
-    EXPECT_TRUE(AddScenes(remote.Farm, { remote.Scene }));
+    EXPECT_TRUE(AddScenes(remote.Farm, { remote.Scene }, InitialOptions(remote.Farm.Options)));
     const TCommand sent = remote.Sent();
     EXPECT_EQ(sent.Command, ScenesAdd);
     EXPECT_EQ(sent.Arguments.mid(0, 2), (QStringList { QStringLiteral("1"), remote.Scene }));
     EXPECT_EQ(remote.Farm.Scenes.Count(), 0);
     EXPECT_EQ(remote.LastEvent().Type, SceneEventSend);
+}
+
+// The Master reloads with the initial options, a new ID and a fresh start; a scene gone
+// meanwhile is skipped.
+TEST(SceneCommands, MasterReloadsWithTheInitialOptions)
+{
+    TCommandFarm f(true);
+    ASSERT_TRUE(AddScenes(f.Farm, { f.Scene }, InitialOptions(f.Options)));
+    const int id = f.Farm.Scenes.Item(0).ID;
+    f.Farm.Scenes.Item(0).NextFrames(3);
+    TScene initial = InitialOptions(f.Options);
+    initial.Settings.Priority = 4;
+    EXPECT_FALSE(ReloadScenes(f.Farm, { id + 100 }, initial));
+    ASSERT_TRUE(ReloadScenes(f.Farm, { id }, initial));
+    ASSERT_EQ(f.Farm.Scenes.Count(), 1);
+    const TScene& reloaded = f.Farm.Scenes.Item(0);
+    EXPECT_NE(reloaded.ID, id);
+    EXPECT_EQ(reloaded.Settings.Priority, 4);
+    EXPECT_EQ(reloaded.PercentDone(), 0);
+    EXPECT_EQ(f.LastEvent().Type, SceneEventReload);
 }

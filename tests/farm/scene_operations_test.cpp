@@ -139,3 +139,58 @@ TEST(SceneOperations, EditFromRecordKeepsProgressUnlessTheRangeChanges)
 }
 
 } // namespace
+
+// The edit's numbers are text as typed: out of bounds or no number keeps the scene's own value.
+TEST(SceneOperations, ApplySceneEditBoundsAndStartOver)
+{
+    TScene scene;
+    scene.Settings.Range = true;
+    scene.Settings.CurrentFirst = 10;
+    scene.Settings.CurrentLast = 20;
+    scene.Settings.CurrentStep = 2;
+    scene.Settings.Priority = 2;
+    scene.Data.SaveRGBImagesPrefix = QStringLiteral("Images/a");
+    // A filename format the dialog does not offer is no change of the render options.
+    scene.Data.OutputFilenameFormat = 7;
+    scene.Reset(1);
+    scene.NextFrames(2);
+
+    TSceneEdit edit = SceneEditOf(scene);
+    edit.First = QStringLiteral("-5");
+    edit.Last = QStringLiteral("99999999999");
+    edit.AutomaticVerifyTimes = QString(5000, u'9');
+    edit.PlatformRenderPercentageValue = QStringLiteral("101");
+    edit.Priority = 17;
+    EXPECT_FALSE(ApplySceneEdit(scene, edit, 2));
+    EXPECT_EQ(scene.Settings.CurrentFirst, 10);
+    EXPECT_EQ(scene.Settings.CurrentLast, 20);
+    EXPECT_EQ(scene.Settings.AutomaticVerifyTimes, 5);
+    EXPECT_EQ(scene.Settings.PlatformRenderPercentageValue, 50);
+    EXPECT_EQ(scene.Settings.Priority, 4);
+    EXPECT_EQ(scene.Data.OutputFilenameFormat, 7);
+    // Nothing of the range changed: the scene goes on where it was.
+    EXPECT_EQ(scene.Settings.RangeLast, 12);
+
+    edit = SceneEditOf(scene);
+    edit.Step = QStringLiteral("0");
+    edit.SinglesList = QString(100000, u',') + QStringLiteral("3,5,7 x 8");
+    edit.SaveRGB = false;
+    EXPECT_TRUE(ApplySceneEdit(scene, edit, 3));
+    EXPECT_EQ(scene.Settings.CurrentStep, 1);
+    EXPECT_EQ(scene.Settings.SinglesList, QStringLiteral("357 8"));
+    EXPECT_EQ(scene.Data.SaveRGBImagesPrefix, NoneText);
+    EXPECT_EQ(scene.Settings.RangeLast, 9);
+    EXPECT_EQ(scene.Edited, 3);
+
+    // Several scenes: only the common options apply.
+    edit = SceneEditOf(scene);
+    edit.PerScene = false;
+    edit.First = QStringLiteral("1");
+    edit.SaveRGB = true;
+    edit.RGBPrefix = QStringLiteral("Images/b");
+    edit.RenderMode = 1;
+    EXPECT_TRUE(ApplySceneEdit(scene, edit, 4));
+    EXPECT_EQ(scene.Settings.CurrentFirst, 10);
+    EXPECT_EQ(scene.Data.SaveRGBImagesPrefix, NoneText);
+    EXPECT_EQ(scene.Data.RenderMode, 1);
+}

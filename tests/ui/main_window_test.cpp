@@ -8,6 +8,7 @@
 #include "ui/info_window.h"
 #include "ui/main_window.h"
 #include "ui/question_box.h"
+#include "ui/scene_edit.h"
 #include "ui/window_people.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -342,4 +344,40 @@ TEST(MainWindowProgram, AnswersHelpAndVersionWithoutAWindow)
         EXPECT_TRUE(program.readAllStandardOutput().startsWith(
             option == QStringLiteral("--help") ? "usage: kestrion" : "kestrion 4."));
     }
+}
+
+// Edit opens the dialog for the marked scene, by menu or by a double click; Frame Manager stays greyed.
+TEST_F(MainWindowTest, EditOpensTheDialogForTheMarkedScene)
+{
+    TFormKestrion& window = Open();
+    TMainMenus& menus = window.Menus();
+    EXPECT_TRUE(menus.ScenesEdit->isEnabled());
+    EXPECT_TRUE(menus.ScenesReload->isEnabled());
+    EXPECT_FALSE(menus.ScenesFrameManager->isEnabled());
+    for (const QString& name : { QStringLiteral("/scenes/a.lws"), QStringLiteral("/scenes/b.lws") }) {
+        auto scene = std::make_unique<TScene>();
+        scene->Filename = name;
+        scene->KestrionFilename = NoneText;
+        window.Farm().Scenes.Add(std::move(scene), true);
+    }
+    window.Farm().ScenesChanged();
+    window.RefreshViews();
+    window.GridScenes().SelectRows(1, 1);
+    QString caption;
+    QTimer::singleShot(0, &window, [&caption] {
+        TFormSceneEdit* dialog = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&dialog] { return (dialog = qobject_cast<TFormSceneEdit*>(QApplication::activeModalWidget())); },
+            5000));
+        if (!dialog)
+            return;
+        caption = dialog->windowTitle();
+        dialog->RadioTop->setChecked(true);
+        dialog->ButtonOk->click();
+    });
+    menus.ScenesEdit->trigger();
+    EXPECT_EQ(caption, QStringLiteral("Edit: b.lws"));
+    // The raised priority sorts the scene to the top.
+    EXPECT_EQ(window.Farm().Scenes.Item(0).Filename, QStringLiteral("/scenes/b.lws"));
+    EXPECT_EQ(window.Farm().Scenes.Item(0).Settings.Priority, 4);
 }
