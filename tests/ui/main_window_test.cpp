@@ -346,14 +346,14 @@ TEST(MainWindowProgram, AnswersHelpAndVersionWithoutAWindow)
     }
 }
 
-// Edit opens the dialog for the marked scene, by menu or by a double click; Frame Manager stays greyed.
+// Edit opens the dialog for the marked scene, by menu or by a double click.
 TEST_F(MainWindowTest, EditOpensTheDialogForTheMarkedScene)
 {
     TFormKestrion& window = Open();
     TMainMenus& menus = window.Menus();
     EXPECT_TRUE(menus.ScenesEdit->isEnabled());
     EXPECT_TRUE(menus.ScenesReload->isEnabled());
-    EXPECT_FALSE(menus.ScenesFrameManager->isEnabled());
+    EXPECT_TRUE(menus.ScenesFrameManager->isEnabled());
     for (const QString& name : { QStringLiteral("/scenes/a.lws"), QStringLiteral("/scenes/b.lws") }) {
         auto scene = std::make_unique<TScene>();
         scene->Filename = name;
