@@ -476,6 +476,13 @@ TSceneEdit TFormSceneEdit::Edit() const
     return edit;
 }
 
+// Tinted each time it shows, as every window is, so a changed colour reaches it.
+void TFormSceneEdit::showEvent(QShowEvent* event)
+{
+    ApplyLook(this);
+    QDialog::showEvent(event);
+}
+
 bool TFormSceneEdit::EditScenes(TFarm& farm)
 {
     QList<int> ids;

@@ -110,6 +110,9 @@ public:
     QPushButton* ButtonCancel;
     QPushButton* ButtonHelp;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* BuildRender();
     QWidget* BuildCamera();

@@ -2,8 +2,10 @@
 
 #include "ui/check_config.h"
 #include "ui/farm_grid.h"
+#include "ui/frame_manager.h"
 #include "ui/info_window.h"
 #include "ui/main_window.h"
+#include "ui/scene_edit.h"
 
 #include "options/options.h"
 
@@ -51,6 +53,25 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
     checkConfig.show();
     Save(checkConfig, directory, QStringLiteral("check_config.png"));
     checkConfig.hide();
+    if (window.Farm().Scenes.Count() > 0) {
+        const TScene& scene = window.Farm().Scenes.Item(0);
+        TFormSceneEdit sceneEdit(window.Farm().Options, &window);
+        sceneEdit.ShowScene(scene, true);
+        sceneEdit.show();
+        for (const auto& [tab, name] : { std::pair(sceneEdit.TabRender, "scene_edit_render.png"),
+                 std::pair(sceneEdit.TabCamera, "scene_edit_camera.png"),
+                 std::pair(sceneEdit.TabOptions, "scene_edit_options.png") }) {
+            sceneEdit.Tabs->setCurrentWidget(tab);
+            Save(sceneEdit, directory, QString::fromLatin1(name));
+        }
+        sceneEdit.hide();
+        TFormScenesFrames frames(window.Farm(), &window);
+        frames.SetScene(scene.ID);
+        frames.show();
+        frames.Update();
+        Save(frames, directory, QStringLiteral("frame_manager.png"));
+        frames.hide();
+    }
     window.ForceClose = true;
     window.close();
 }

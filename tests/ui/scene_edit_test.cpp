@@ -6,6 +6,7 @@
 #include "options/options.h"
 #include "remote/command_file.h"
 #include "support/text_file.h"
+#include "ui/look.h"
 
 #include "scripted_people.h"
 
@@ -221,4 +222,16 @@ TEST(SceneEdit, RemoteSendsAddEditAndReload)
     sent = f.Sent();
     EXPECT_EQ(sent.Command, ScenesAdd);
     EXPECT_EQ(sent.Arguments.mid(0, 2), (QStringList { QStringLiteral("1"), f.Scene(1).Filename }));
+}
+
+TEST(SceneEditLook, TheDialogTakesTheColourSchemeWhenShown)
+{
+    SetLookColor(ColorRef(40, 80, 120));
+    TOptions options;
+    TFormSceneEdit dialog(options);
+    QDialog reference;
+    ApplyLook(&reference);
+    dialog.show();
+    EXPECT_EQ(dialog.palette().color(QPalette::Window), reference.palette().color(QPalette::Window));
+    dialog.hide();
 }
