@@ -171,9 +171,10 @@ TEST_F(FrameManagerTest, AGoneDirectoryOrAGoneSceneIsNamedAndNothingIsTouched)
     EXPECT_EQ(Window.ListedFrames(), QList<qint64>({ 1 }));
     // Frames of the other kind are listed; the gone directory is still named.
     EXPECT_TRUE(Window.LabelProblem->text().contains(QStringLiteral("is not there")));
+    const QString alpha = Name(1, TFrameKind::Alpha);
     Farm.Scenes.Remove(0);
     Window.ButtonDelete->click();
-    EXPECT_TRUE(QFile::exists(Name(1, TFrameKind::Alpha)));
+    EXPECT_TRUE(QFile::exists(alpha));
     EXPECT_TRUE(Window.ListedFrames().isEmpty());
     EXPECT_FALSE(Window.ButtonDelete->isEnabled());
     EXPECT_EQ(Window.LabelProblem->text(), QStringLiteral("This scene is no longer in the queue."));
