@@ -20,8 +20,8 @@ bool MayAct(const TFarm& farm, const QList<int>& ids)
     return farm.Scenes.Count() > 0 && !ids.isEmpty();
 }
 
-// A Remote's scene command: the IDs of the scenes it still shows, each logged here.
-bool SendSceneCommand(TFarm& farm, int code, const QString& event, const QList<int>& ids)
+// The IDs of the scenes a Remote still shows, as command lines, each scene logged here.
+QStringList LoggedSceneIDs(TFarm& farm, const QString& event, const QList<int>& ids)
 {
     QStringList lines;
     for (const int id : ids) {
@@ -31,6 +31,13 @@ bool SendSceneCommand(TFarm& farm, int code, const QString& event, const QList<i
         lines << QString::number(id);
         farm.UserEvent(event, scene->Filename);
     }
+    return lines;
+}
+
+// A Remote's scene command on the scenes it still shows.
+bool SendSceneCommand(TFarm& farm, int code, const QString& event, const QList<int>& ids)
+{
+    const QStringList lines = LoggedSceneIDs(farm, event, ids);
     if (lines.isEmpty())
         return false;
     farm.Send(code, lines);
@@ -285,14 +292,7 @@ bool ReloadScenes(TFarm& farm, const QList<int>& ids, const TScene& initial)
     if (!MayAct(farm, ids))
         return false;
     if (!farm.IsMaster()) {
-        QStringList lines;
-        for (const int id : ids) {
-            const TScene* scene = farm.Scenes.FindByID(id);
-            if (!scene)
-                continue;
-            lines << QString::number(id);
-            farm.UserEvent(SceneEventRemove, scene->Filename);
-        }
+        QStringList lines = LoggedSceneIDs(farm, SceneEventRemove, ids);
         if (lines.isEmpty())
             return false;
         TScene record = initial;
