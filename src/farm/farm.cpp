@@ -59,6 +59,34 @@ bool TFarm::IdentifyInstallation(const QString& name, const QString& screamers, 
     return computersChanged;
 }
 
+void TFarm::AddScreamerGroup(const QString& name, const QString& numbers)
+{
+    if (!IsMaster())
+        return;
+    Overview.AddGroup(name, numbers);
+    SaveOverview();
+}
+
+void TFarm::DeleteScreamerGroup(int index)
+{
+    if (!IsMaster())
+        return;
+    Overview.DeleteGroup(index);
+    SaveOverview();
+}
+
+void TFarm::SaveOverview()
+{
+    if (!Overview.SaveIfModified(Options.StateOverviewFile()))
+        People.Ask(OverviewWriteError, false);
+}
+
+void TFarm::ReadOverview()
+{
+    if (!IsMaster())
+        Overview.Load(Options.StateOverviewFile());
+}
+
 void TFarm::Send(int code, const QStringList& arguments)
 {
     TCommand command = MakeCommand(code, Options);

@@ -41,6 +41,13 @@ public:
     // those nodes); stores the overview when it changed. True when a node record changed.
     bool IdentifyInstallation(const QString& name, const QString& screamers, int memory);
 
+    // The Master's named groups of screamers, stored at once so Remotes see them; a store that
+    // fails is said. Groups belong to the Master: on a Remote these change nothing.
+    void AddScreamerGroup(const QString& name, const QString& numbers);
+    void DeleteScreamerGroup(int index);
+    // A Remote's copy of the Master's overview, read again before it is shown.
+    void ReadOverview();
+
     // Remote side: fills in this installation as the sender and queues the command for the Master.
     void Send(int code, const QStringList& arguments = {});
 
@@ -68,4 +75,5 @@ public:
 
 private:
     bool StoresLists() const;
+    void SaveOverview();
 };

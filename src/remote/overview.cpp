@@ -2,6 +2,7 @@
 
 #include "support/record_text.h"
 #include "support/text_file.h"
+#include "support/text_routines.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -70,7 +71,8 @@ bool TComputerOverview::UpdateItem(int index, const QString& name, int processor
 
 void TComputerOverview::AddGroup(const QString& name, const QString& screamers)
 {
-    FGroups.push_back({ name, screamers });
+    // One line each in the file: a name with a line break would split the record.
+    FGroups.push_back({ OneLine(name), OneLine(screamers) });
     FModified = true;
 }
 

@@ -22,6 +22,9 @@ struct TComputerOverviewGroup
 inline const QString OverviewOutdatedText
     = QStringLiteral("Outdated computer information. Master will have to learn all names again. Sorry, ...");
 
+inline const QString OverviewWriteError = QStringLiteral(
+    "I could not store the overview of computers.\nCheck the Commands Directory (Program - Options - Screamer)");
+
 // No farm has this many screamers or groups; a file or sender that names more is damaged, and
 // reading stops here.
 inline constexpr int OverviewItemLimit = 100000;

@@ -168,7 +168,7 @@ void TFormKestrion::ScenesAddClick()
         return;
     FSceneDirectory = ExtractDirectory(paths.front());
     TScene initial = InitialOptions(FOptions);
-    TFormSceneEdit dialog(FOptions, this);
+    TFormSceneEdit dialog(FOptions, FScreamers, this);
     if (dialog.EditInitialOptions(initial))
         AddScenes(Farm(), paths, initial);
 }
@@ -177,7 +177,7 @@ void TFormKestrion::ScenesEditClick()
 {
     if (BeginEditScenes(Farm(), FMarkedScenes).isEmpty())
         return;
-    TFormSceneEdit dialog(FOptions, this);
+    TFormSceneEdit dialog(FOptions, FScreamers, this);
     dialog.EditScenes(Farm());
 }
 
@@ -188,7 +188,7 @@ void TFormKestrion::ScenesReloadClick()
     // The marks may change while the dialog is open; the scenes marked when it opened count.
     const QList<int> ids = FMarkedScenes;
     TScene initial = InitialOptions(FOptions);
-    TFormSceneEdit dialog(FOptions, this);
+    TFormSceneEdit dialog(FOptions, FScreamers, this);
     if (dialog.EditInitialOptions(initial))
         ReloadScenes(Farm(), ids, initial);
 }

@@ -6,6 +6,7 @@
 #include "ui/grid_models.h"
 #include "ui/info_window.h"
 #include "ui/look.h"
+#include "ui/screamers_dialog.h"
 #include "ui/splash.h"
 #include "ui/tray.h"
 #include "ui/window_people.h"
@@ -46,6 +47,7 @@ TFormKestrion::TFormKestrion(TOptions& options, const TClock& clock, QWidget* pa
     FInfo = new TFormInfo(this);
     FSplash = new TFormSplash(this);
     FTray = new TTrayIcon(this);
+    FScreamers = new TFormScreamers(Farm(), this);
     ConnectMenus();
     ConnectPeople();
     setMinimumSize(450, 300);

@@ -15,6 +15,7 @@
 
 class TFarmGrid;
 class TFormInfo;
+class TFormScreamers;
 class TFormSplash;
 class TSceneGridModel;
 class TComputerGridModel;
@@ -38,6 +39,7 @@ public:
     TFarmGrid& GridComputers() { return *FGridComputers; }
     TFarmGrid& GridEvents() { return *FGridEvents; }
     TFormInfo& Info() { return *FInfo; }
+    TFormScreamers& Screamers() { return *FScreamers; }
     QString StatusText(TStatusPanel panel) const;
     QString TitleText() const;
 
@@ -146,4 +148,5 @@ private:
     // Where the last scenes were added from; the open dialog starts there.
     QString FSceneDirectory;
     TTrayIcon* FTray = nullptr;
+    TFormScreamers* FScreamers = nullptr;
 };

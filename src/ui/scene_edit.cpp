@@ -8,6 +8,7 @@
 #include "ui/dialog_buttons.h"
 #include "ui/help.h"
 #include "ui/look.h"
+#include "ui/screamers_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,13 +48,14 @@ QString YesNo(bool value)
 
 } // namespace
 
-TFormSceneEdit::TFormSceneEdit(TOptions& options, QWidget* parent)
+TFormSceneEdit::TFormSceneEdit(TOptions& options, TFormScreamers* screamers, QWidget* parent)
     : QDialog(parent)
     , Tabs(new QTabWidget(this))
     , ButtonOk(new QPushButton(QStringLiteral("Ok"), this))
     , ButtonCancel(new QPushButton(QStringLiteral("Cancel"), this))
     , ButtonHelp(new QPushButton(QStringLiteral("&Help"), this))
     , FOptions(options)
+    , FScreamers(screamers)
 {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     TabRender = BuildRender();
@@ -70,6 +72,7 @@ TFormSceneEdit::TFormSceneEdit(TOptions& options, QWidget* parent)
     layout->addWidget(Tabs);
     layout->addLayout(buttons);
     ConnectRules();
+    UpdateEnabling();
 }
 
 QWidget* TFormSceneEdit::BuildRender()
@@ -217,6 +220,8 @@ QWidget* TFormSceneEdit::BuildOptions()
         CheckBoxRenderMultiprocessor, EditRenderMultiprocessor);
     restriction(4, QStringLiteral(" computers with at least ... MB of memory"), CheckBoxRenderMemory,
         EditRenderMemory);
+    ButtonRenderSelected = Dots(renderOn);
+    on->addWidget(ButtonRenderSelected, 2, 2);
     layout->addWidget(renderOn, 1, 0, 1, 2);
 
     auto* verify = new QGroupBox(QStringLiteral("Verify and copy"), tab);
@@ -284,6 +289,7 @@ void TFormSceneEdit::ConnectRules()
     connect(ButtonContentDirectory, &QPushButton::clicked, this,
         [this] { ChooseDirectory(EditContentDirectory); });
     connect(ButtonLogFilename, &QPushButton::clicked, this, &TFormSceneEdit::ChooseLogFile);
+    connect(ButtonRenderSelected, &QPushButton::clicked, this, &TFormSceneEdit::ChooseScreamers);
     connect(ButtonSaveDefault, &QPushButton::clicked, this, [this] { SaveEditAsDefault(FOptions, Edit()); });
     connect(ButtonHelp, &QPushButton::clicked, this, [] { OpenHelp(HelpTopic); });
 }
@@ -302,6 +308,7 @@ void TFormSceneEdit::UpdateEnabling()
     EditRenderComputers->setEnabled(CheckBoxRenderComputers->isChecked());
     EditRenderPercentage->setEnabled(CheckBoxRenderPercentage->isChecked());
     EditRenderSelected->setEnabled(CheckBoxRenderSelected->isChecked());
+    ButtonRenderSelected->setEnabled(CheckBoxRenderSelected->isChecked() && FScreamers);
     EditRenderMultiprocessor->setEnabled(CheckBoxRenderMultiprocessor->isChecked());
     EditRenderMemory->setEnabled(CheckBoxRenderMemory->isChecked());
     for (QWidget* widget :
@@ -477,6 +484,15 @@ TSceneEdit TFormSceneEdit::Edit() const
 }
 
 // Tinted each time it shows, as every window is, so a changed colour reaches it.
+void TFormSceneEdit::ChooseScreamers()
+{
+    if (!FScreamers)
+        return;
+    const QString numbers = FScreamers->Execute(EditRenderSelected->text());
+    if (FScreamers->result() == QDialog::Accepted)
+        EditRenderSelected->setText(numbers);
+}
+
 void TFormSceneEdit::showEvent(QShowEvent* event)
 {
     ApplyLook(this);

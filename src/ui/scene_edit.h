@@ -16,13 +16,15 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class TFarm;
+class TFormScreamers;
 class TOptions;
 
 class TFormSceneEdit : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFormSceneEdit(TOptions& options, QWidget* parent = nullptr);
+    // With `screamers`, the "..." beside "selected Screamers only" chooses the numbers in it.
+    explicit TFormSceneEdit(TOptions& options, TFormScreamers* screamers = nullptr, QWidget* parent = nullptr);
 
     // The farm's Selected scenes; true when closed with OK and the edit was applied or sent.
     bool EditScenes(TFarm& farm);
@@ -83,6 +85,7 @@ public:
     QLineEdit* EditRenderPercentage;
     QCheckBox* CheckBoxRenderSelected;
     QLineEdit* EditRenderSelected;
+    QPushButton* ButtonRenderSelected;
     QCheckBox* CheckBoxRenderMultiprocessor;
     QLineEdit* EditRenderMultiprocessor;
     QCheckBox* CheckBoxRenderMemory;
@@ -124,8 +127,10 @@ private:
     void ChooseDirectory(QLineEdit* edit);
     void ChoosePrefix(QLineEdit* edit);
     void ChooseLogFile();
+    void ChooseScreamers();
 
     TOptions& FOptions;
+    TFormScreamers* FScreamers;
     TSceneData FOriginal;
     bool FPerScene = true;
     TSceneEdit FShown;

@@ -6,6 +6,7 @@
 #include "ui/info_window.h"
 #include "ui/main_window.h"
 #include "ui/scene_edit.h"
+#include "ui/screamers_dialog.h"
 
 #include "options/options.h"
 
@@ -55,7 +56,7 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
     checkConfig.hide();
     if (window.Farm().Scenes.Count() > 0) {
         const TScene& scene = window.Farm().Scenes.Item(0);
-        TFormSceneEdit sceneEdit(window.Farm().Options, &window);
+        TFormSceneEdit sceneEdit(window.Farm().Options, &window.Screamers(), &window);
         sceneEdit.ShowScene(scene, true);
         sceneEdit.show();
         for (const auto& [tab, name] : { std::pair(sceneEdit.TabRender, "scene_edit_render.png"),
@@ -72,6 +73,12 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
         Save(frames, directory, QStringLiteral("frame_manager.png"));
         frames.hide();
     }
+    TFormScreamers& screamers = window.Screamers();
+    QTimer::singleShot(0, &screamers, [&screamers, directory] {
+        Save(screamers, directory, QStringLiteral("screamers.png"));
+        screamers.reject();
+    });
+    screamers.Execute(QStringLiteral("1 2"));
     window.ForceClose = true;
     window.close();
 }
