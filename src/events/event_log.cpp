@@ -6,6 +6,7 @@
 #include "support/text_routines.h"
 
 #include <QFile>
+#include <cmath>
 
 namespace {
 
@@ -65,6 +66,15 @@ bool EventTimeFromText(const QString& text, TDateTime& moment)
         date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second(), 0, moment);
 }
 
+bool EventOlderThan(const TEvent& event, TDateTime now, qint64 milliseconds)
+{
+    TDateTime added = 0;
+    if (!EventTimeFromText(event.Time, added))
+        return false;
+    // In whole milliseconds: an event exactly as old as the limit is not older.
+    return std::llround((now - added) * 86400000.0) > milliseconds;
+}
+
 QString EventLine(const TEvent& event)
 {
     return OneLine(
@@ -104,8 +114,9 @@ void TEventLog::DeleteEvent(int index)
 
 void TEventLog::DeleteEvents(const std::function<bool(const TEvent&)>& doomed)
 {
-    std::erase_if(FEvents, doomed);
-    NotifyChanged();
+    // Clearing by age asks every second; a view that changed nothing is not redrawn.
+    if (std::erase_if(FEvents, doomed) > 0)
+        NotifyChanged();
 }
 
 bool TEventLog::ClearAll()

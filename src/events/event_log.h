@@ -33,6 +33,10 @@ QString EventTimeText(TDateTime moment);
 // False, with `moment` untouched, for a text not in that format.
 bool EventTimeFromText(const QString& text, TDateTime& moment);
 
+// Whether the event is more than `milliseconds` old at `now`, by its time text; one whose time
+// cannot be read is not.
+bool EventOlderThan(const TEvent& event, TDateTime now, qint64 milliseconds);
+
 // An event on one line for logs: "time marker origin | type | comment", the marker padded to
 // three characters so the origins line up, line breaks inside fields turned into spaces, e.g.
 // "2026-12-08 23:10:04 ..  Master | Scenes Verify | plain.lws verified and ...".
@@ -54,7 +58,7 @@ public:
     // Later events move up; an index out of range changes nothing.
     void DeleteEvent(int index);
     // Deletes every event `doomed` picks, keeping the order of the rest, with one Changed at the
-    // end; for clearing many events at once without shifting the list once per event.
+    // end when any went; for clearing many events at once without shifting the list once per event.
     void DeleteEvents(const std::function<bool(const TEvent&)>& doomed);
     // Asks first; deletes everything but program start and end. True when the user agreed.
     bool ClearAll();

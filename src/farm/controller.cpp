@@ -12,6 +12,8 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     : FFarm(options, people, clock)
     , FDiscovery(FFarm)
     , FDispatch(FFarm, FDiscovery)
+    , FHousekeeping(FFarm, FDiscovery, FIdle)
+    , FSaver(FIdle)
 {
     TimerMasterRescan.setSingleShot(true);
     TimerMasterRescan.setInterval(3000);
@@ -31,6 +33,7 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     FFarm.Driving = false;
     FDiscovery.ArmRescanTimer = [this] { TimerMasterRescan.start(); };
     FFarm.RequestRemoteUpdate = [this] { TimerRemoteUpdateAutomatic.start(); };
+    FHousekeeping.Update = [this] { Update(); };
 }
 
 void TController::Start()
@@ -49,6 +52,8 @@ void TController::Start()
         LoadLists(false);
     ApplyMode();
     FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Started."));
+    FIdle.Percentage = options.SaverPercentage;
+    FSaver.Start();
 }
 
 void TController::LoadLists(bool master)
@@ -173,6 +178,7 @@ bool TController::Close()
     TimerMasterRescan.stop();
     TimerRemoteUpdateAutomatic.stop();
     TimerMasterLock.stop();
+    FSaver.Stop();
     FLock.Release();
     FFarm.Driving = false;
     // Running as a Remote because another Master held the directory changes no stored mode.
@@ -267,9 +273,7 @@ void TController::TimerMasterLockTimer()
 void TController::TimerGeneralTimer()
 {
     Guarded(FGeneralError, [this] {
-        // A waiting Master has no nodes of its own to watch yet.
-        if (FFarm.Driving || !FFarm.IsMaster())
-            FDiscovery.CheckNodeProcesses();
+        FHousekeeping.TimerGeneralTimer();
         // Commands wait in the outbox until the Master has taken the one before.
         FFarm.Outbox.Flush(FFarm.Options);
     });
@@ -322,10 +326,6 @@ void TController::TimerRemoteTimer()
     // The TCP/IP link's steps and copying finished frames come with the link.
     if (!FFarm.Options.RemoteUpdateAutomatic)
         return;
-    if (FRemoteTicks <= qint64 { FFarm.Options.RemoteUpdateAutomaticTime } * 60) {
-        ++FRemoteTicks;
-        return;
-    }
-    FRemoteTicks = 0;
-    Update();
+    if (PeriodOver(FRemoteTicks, FFarm.Options.RemoteUpdateAutomaticTime))
+        Update();
 }

@@ -5,8 +5,10 @@
 #include "farm/discovery.h"
 #include "farm/dispatch.h"
 #include "farm/farm.h"
+#include "farm/housekeeping.h"
 #include "farm/master_lock.h"
 #include "farm/node_launch.h"
+#include "farm/saver_thread.h"
 
 #include <QObject>
 #include <QTimer>
@@ -20,12 +22,13 @@ public:
 
     // The farm's part of start-up: what the options file and a Master cannot work without
     // checked (an event for each fault), lists, overview and local nodes loaded, the mode
-    // applied (timers started), "Started." logged. A Master loads its lists only from a usable
-    // commands directory whose lock it holds; until then it waits, driving and storing nothing.
+    // applied (timers started), "Started." logged, the idle thread started. A Master loads its
+    // lists only from a usable commands directory whose lock it holds; until then it waits,
+    // driving and storing nothing.
     void Start();
     // The farm's part of closing: "Ended" logged, the Master's lists stored (when it drove),
-    // the timers stopped, the lock given back, the options written. False when something could
-    // not be written (already reported).
+    // the timers and the idle thread stopped, the lock given back, the options written. False
+    // when something could not be written (already reported).
     bool Close();
     // Timers for the mode the options name; a Master takes its commands directory's lock first.
     void ApplyMode();
@@ -61,6 +64,9 @@ public:
     TFarm& Farm() { return FFarm; }
     TDiscovery& Discovery() { return FDiscovery; }
     TDispatch& Dispatch() { return FDispatch; }
+    THousekeeping& Housekeeping() { return FHousekeeping; }
+    TIdleCounters& Idle() { return FIdle; }
+    TSaverThread& Saver() { return FSaver; }
 
     QTimer TimerMaster;
     QTimer TimerMasterRescan;
@@ -86,6 +92,8 @@ private:
     TFarm FFarm;
     TDiscovery FDiscovery;
     TDispatch FDispatch;
+    TIdleCounters FIdle;
+    THousekeeping FHousekeeping;
     TMasterLock FLock;
     bool FGaveWay = false;
     bool FListsPending = false;
@@ -97,4 +105,6 @@ private:
     QString FGeneralError;
     QString FCommandError;
     qint64 FRemoteTicks = 0;
+    // Last, so that it ends before anything it counts into is freed.
+    TSaverThread FSaver;
 };

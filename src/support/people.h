@@ -2,6 +2,8 @@
 // How the farm talks to the people at the computer: the windows answer with dialogs, the
 // program without windows with its log, tests with scripted answers.
 
+#include "support/processor_idle.h"
+
 #include <QString>
 
 // The views a change asks to be shown again.
@@ -40,6 +42,12 @@ public:
     // Work that takes a moment (the hourglass).
     virtual void Busy(bool) { }
     virtual void Beep() { }
+    // The Info menu entry's check mark.
+    virtual void SetInfoMark(bool) { }
+    // The idle measure, once a second: the info window's idle time and its bars.
+    virtual void ShowIdle(const TIdleFigures&) { }
+    // The splash window, unless it shows already: a Remote's node started on an idle computer.
+    virtual void ShowSplash() { }
 
     // Long lists in messages are shortened to fit this many units of TextWidth.
     virtual int MessageWidth() const { return 600; }

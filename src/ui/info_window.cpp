@@ -55,7 +55,8 @@ const QStringList WrappedValues { QStringLiteral("Render time"), QStringLiteral(
 
 } // namespace
 
-// The idle time against its maximum: the whole bar the maximum, the filled part the idle seconds.
+// The idle measure's two bars in a frame of the panel's width less 9 pixels: above, how busy
+// the last second was against the best; below, how busy a second may be and still count as idle.
 class TIdleBars : public QWidget
 {
 public:
@@ -66,10 +67,9 @@ public:
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
 
-    void SetIdle(int seconds, int maximum)
+    void SetFigures(const TIdleFigures& figures)
     {
-        FSeconds = seconds;
-        FMaximum = maximum;
+        FFigures = figures;
         update();
     }
 
@@ -77,17 +77,14 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
-        const int whole = qMax(0, width() - 9);
-        painter.fillRect(0, 2, whole, height() - 4, LookHalf());
-        if (FMaximum <= 0 || FSeconds <= 0)
-            return;
-        const double share = qMin(1.0, double(FSeconds) / FMaximum);
-        painter.fillRect(0, 2, qRound(whole * share), height() - 4, LookAlert());
+        const int frame = qMax(0, width() - 9);
+        painter.fillRect(0, 1, frame, 12, LookHalf());
+        painter.fillRect(0, 2, ActivityBarWidth(FFigures, frame), 5, LookAlert());
+        painter.fillRect(0, 7, ThresholdBarWidth(FFigures, frame), 5, LookBase());
     }
 
 private:
-    int FSeconds = 0;
-    int FMaximum = 0;
+    TIdleFigures FFigures;
 };
 
 TFormInfo::TFormInfo(QWidget* parent)
@@ -251,7 +248,7 @@ void TFormInfo::ShowComputer(const TComputer& computer, const QString& crashNote
     SetWarning(info.Warning);
 }
 
-void TFormInfo::ShowSummary(const TFarm& farm, int idleSeconds, int idleMaximum)
+void TFormInfo::ShowSummary(const TFarm& farm)
 {
     const TSummaryInfo info = SummaryInfo(farm);
     FProcessors = farm.Computers.Count();
@@ -259,8 +256,12 @@ void TFormInfo::ShowSummary(const TFarm& farm, int idleSeconds, int idleMaximum)
     SetValue(QStringLiteral("Frames to render"), info.FramesToRender);
     SetValue(QStringLiteral("Content Directory"), info.ContentDirectory);
     SetValue(QStringLiteral("Total processors"), info.TotalProcessors);
-    SetValue(QStringLiteral("Idle Time"), QString::number(idleSeconds));
-    FIdleBars->SetIdle(idleSeconds, idleMaximum);
+}
+
+void TFormInfo::ShowIdle(const TIdleFigures& figures)
+{
+    SetValue(QStringLiteral("Idle Time"), QString::number(figures.IdleSeconds));
+    FIdleBars->SetFigures(figures);
 }
 
 void TFormInfo::Blink()

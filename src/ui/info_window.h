@@ -39,7 +39,9 @@ public:
     void ShowScene(const TScene& scene, const QString& contentDirectory);
     // `crashNote`: what TComputer::CrashWatchNote says about the node.
     void ShowComputer(const TComputer& computer, const QString& crashNote);
-    void ShowSummary(const TFarm& farm, int idleSeconds, int idleMaximum);
+    void ShowSummary(const TFarm& farm);
+    // The idle time and its two bars.
+    void ShowIdle(const TIdleFigures& figures);
 
     TView View() const { return FView; }
     TPage CurrentPage() const;

@@ -159,6 +159,12 @@ void TFormKestrion::ConnectPeople()
     FPeople->RefreshRequested = [this](TView view) { RequestRefresh(view); };
     FPeople->StatusRequested
         = [this](TStatusPanel panel, const QString& text) { StatusPanel(panel)->setText(text); };
+    FPeople->InfoMarkRequested = [this](bool checked) { FMenus->ProgramInfo->setChecked(checked); };
+    FPeople->IdleShown = [this](const TIdleFigures& figures) { FInfo->ShowIdle(figures); };
+    FPeople->SplashRequested = [this] {
+        if (!FSplash->isVisible())
+            FSplash->ShowModeless();
+    };
     TEventLog& events = Farm().Events;
     events.Added = [this](const TEvent&) { RequestRefresh(TView::Events); };
     events.Changed = [this] { RequestRefresh(TView::Events); };
@@ -331,8 +337,7 @@ void TFormKestrion::ApplyMode()
         StatusPanel(TStatusPanel::Mode)->setText(QStringLiteral("Master"));
     else {
         StatusPanel(TStatusPanel::Clock)->setText(LastUpdateText(Farm().Now()));
-        // The idle counter comes with the housekeeping timer; until then nothing is idle-counted.
-        StatusPanel(TStatusPanel::Mode)->setText(QStringLiteral("Idle Time 0"));
+        StatusPanel(TStatusPanel::Mode)->setText(IdleTimeText(FController->Idle().IdleSeconds));
     }
     // "TCP/IP" shows while the link is on; this program has no link yet.
     StatusPanel(TStatusPanel::Link)->clear();
@@ -387,7 +392,7 @@ void TFormKestrion::RefreshViews()
 
 void TFormKestrion::ShowSummary()
 {
-    FInfo->ShowSummary(Farm(), 0, 0);
+    FInfo->ShowSummary(Farm());
 }
 
 void TFormKestrion::RefreshStartEntries()

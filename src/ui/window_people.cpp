@@ -48,6 +48,24 @@ void TWindowPeople::Beep()
     QApplication::beep();
 }
 
+void TWindowPeople::SetInfoMark(bool checked)
+{
+    if (InfoMarkRequested)
+        InfoMarkRequested(checked);
+}
+
+void TWindowPeople::ShowIdle(const TIdleFigures& figures)
+{
+    if (IdleShown)
+        IdleShown(figures);
+}
+
+void TWindowPeople::ShowSplash()
+{
+    if (SplashRequested)
+        SplashRequested();
+}
+
 int TWindowPeople::MessageWidth() const
 {
     return FQuestion.LabelQuestion->contentsRect().width();

@@ -1,6 +1,6 @@
 #pragma once
 // The windows' way of talking to the people at the computer: the question and text boxes, the
-// status bar, the hourglass.
+// status bar, the hourglass, the idle measure and the splash.
 
 #include "support/people.h"
 #include "ui/question_box.h"
@@ -21,6 +21,9 @@ public:
     // Nests: the cursor comes back with the last Busy(false).
     void Busy(bool busy) override;
     void Beep() override;
+    void SetInfoMark(bool checked) override;
+    void ShowIdle(const TIdleFigures& figures) override;
+    void ShowSplash() override;
 
     int MessageWidth() const override;
     int TextWidth(const QString& text) const override;
@@ -30,6 +33,9 @@ public:
 
     std::function<void(TView)> RefreshRequested;
     std::function<void(TStatusPanel, const QString&)> StatusRequested;
+    std::function<void(bool)> InfoMarkRequested;
+    std::function<void(const TIdleFigures&)> IdleShown;
+    std::function<void()> SplashRequested;
 
 private:
     TFormQuestion FQuestion;

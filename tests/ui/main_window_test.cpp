@@ -9,6 +9,7 @@
 #include "ui/main_window.h"
 #include "ui/question_box.h"
 #include "ui/scene_edit.h"
+#include "ui/splash.h"
 #include "ui/window_people.h"
 
 #include <QApplication>
@@ -381,3 +382,34 @@ TEST_F(MainWindowTest, EditOpensTheDialogForTheMarkedScene)
     EXPECT_EQ(window.Farm().Scenes.Item(0).Filename, QStringLiteral("/scenes/b.lws"));
     EXPECT_EQ(window.Farm().Scenes.Item(0).Settings.Priority, 4);
 }
+
+namespace {
+
+// The housekeeping tick draws the idle measure, the Info check mark and a Remote's splash.
+TEST_F(MainWindowTest, TheTickShowsTheIdleMeasure)
+{
+    Options.SaverEnabled = false;
+    TFormKestrion& window = Open();
+    // The test sets the measure; the idle thread would change it meanwhile.
+    window.Controller().Saver().Stop();
+    window.Controller().Idle().IdleSeconds = 42;
+    Options.InfoVisible = true;
+    window.Controller().TimerGeneralTimer();
+    EXPECT_EQ(window.StatusText(TStatusPanel::Mode), QStringLiteral("Idle Time 42"));
+    EXPECT_EQ(window.Info().Value(QStringLiteral("Idle Time")), QStringLiteral("42"));
+    EXPECT_TRUE(window.Menus().ProgramInfo->isChecked());
+
+    // A Remote's mode shows the count as it stands.
+    window.Controller().Idle().IdleSeconds = 7;
+    Options.Master = false;
+    window.ApplyMode();
+    EXPECT_EQ(window.StatusText(TStatusPanel::Mode), QStringLiteral("Idle Time 7"));
+
+    auto* splash = window.findChild<TFormSplash*>();
+    ASSERT_NE(splash, nullptr);
+    window.People().ShowSplash();
+    EXPECT_TRUE(splash->isVisible());
+    splash->close();
+}
+
+} // namespace
