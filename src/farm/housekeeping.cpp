@@ -48,7 +48,9 @@ void THousekeeping::ShowIdle()
     const int percentage = FFarm.Options.SaverPercentage;
     FIdle.Percentage = percentage;
     const TIdleFigures figures { FIdle.IdleSeconds, FIdle.BestLoops, FIdle.LastLoops, percentage };
-    FFarm.People.SetStatus(TStatusPanel::Mode, IdleTimeText(figures.IdleSeconds));
+    // The Master's panel names its mode; the info window shows its idle time.
+    if (!FFarm.IsMaster())
+        FFarm.People.SetStatus(TStatusPanel::Mode, IdleTimeText(figures.IdleSeconds));
     FFarm.People.ShowIdle(figures);
 }
 

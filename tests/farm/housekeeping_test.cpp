@@ -173,6 +173,10 @@ TEST_F(Housekeeping, ShowsTheIdleFiguresAndHandsThePercentageToTheThread)
     Options.SaverPercentage = 100;
     TickAt(42);
     EXPECT_TRUE(People.InfoMark);
+    // The Master's panel keeps naming its mode; a Remote's shows the idle time.
+    EXPECT_TRUE(People.Status.isEmpty());
+    Options.Master = false;
+    TickAt(42);
     EXPECT_EQ(People.Status, QStringLiteral("Idle Time 42"));
     EXPECT_EQ(People.Idle.IdleSeconds, 42);
     EXPECT_EQ(People.Idle.SaverPercentage, 100);

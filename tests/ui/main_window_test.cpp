@@ -395,7 +395,7 @@ TEST_F(MainWindowTest, TheTickShowsTheIdleMeasure)
     window.Controller().Idle().IdleSeconds = 42;
     Options.InfoVisible = true;
     window.Controller().TimerGeneralTimer();
-    EXPECT_EQ(window.StatusText(TStatusPanel::Mode), QStringLiteral("Idle Time 42"));
+    EXPECT_EQ(window.StatusText(TStatusPanel::Mode), QStringLiteral("Master"));
     EXPECT_EQ(window.Info().Value(QStringLiteral("Idle Time")), QStringLiteral("42"));
     EXPECT_TRUE(window.Menus().ProgramInfo->isChecked());
 
