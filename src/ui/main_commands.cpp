@@ -8,13 +8,16 @@
 #include "ui/frame_manager.h"
 #include "ui/grid_models.h"
 #include "ui/help.h"
+#include "ui/look.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/scene_edit.h"
 #include "ui/splash.h"
 #include "ui/window_people.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QStatusBar>
 #include <algorithm>
 
 namespace {
@@ -37,6 +40,7 @@ void TFormKestrion::ConnectMenus()
     on(m.ProgramRemote, &TFormKestrion::ProgramRemoteClick);
     on(m.ProgramInfo, &TFormKestrion::ProgramInfoClick);
     on(m.ProgramUpdate, &TFormKestrion::ProgramUpdateClick);
+    on(m.ProgramOptions, &TFormKestrion::ProgramOptionsClick);
     on(m.ProgramDebug, &TFormKestrion::ProgramDebugClick);
     on(m.ProgramSurprise, &TFormKestrion::ProgramSurpriseClick);
     connect(m.ProgramCheckConfig, &QAction::triggered, this,
@@ -94,6 +98,29 @@ void TFormKestrion::ProgramInfoClick()
 void TFormKestrion::ProgramUpdateClick()
 {
     FController->Update();
+}
+
+void TFormKestrion::ProgramOptionsClick()
+{
+    // To be wired with the e-mail report and the screamers dialog: the report's body is built
+    // here, before the dialog opens, so that Test (dialog.TestMail) sends a current one, and
+    // Button1 opens the screamers dialog (dialog.ShowScreamers). Until then both stay greyed.
+    TFormOptions dialog(FOptions, this);
+    const TColorRef colour = ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB);
+    const int interval = FOptions.MasterRenderInterval;
+    if (dialog.Execute()) {
+        Farm().OptionsChanged();
+        if (ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB) != colour)
+            ApplyColours();
+        ShowTitle();
+        // The running Master's tick takes its new interval now, not at the next start.
+        if (FStarted && FOptions.MasterRenderInterval != interval)
+            FController->ApplyMode();
+    }
+    RequestRefresh(TView::Scenes);
+    RequestRefresh(TView::Computers);
+    RequestRefresh(TView::Events);
+    statusBar()->update();
 }
 
 void TFormKestrion::ProgramDebugClick()

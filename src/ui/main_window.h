@@ -62,6 +62,7 @@ public:
     void ProgramRemoteClick();
     void ProgramInfoClick();
     void ProgramUpdateClick();
+    void ProgramOptionsClick();
     void ProgramDebugClick();
     void ProgramSurpriseClick();
     void ScenesAddClick();
@@ -96,6 +97,7 @@ private:
     void CreateTitlePanel();
     void CreateGrids();
     void CreateStatusBar();
+    void ShowTitle();
     void ConnectMenus();
     void ConnectPeople();
     void FirstShowSteps();

@@ -6,10 +6,14 @@
 #include "ui/check_config.h"
 #include "ui/farm_grid.h"
 #include "ui/info_window.h"
+#include "ui/look.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/question_box.h"
 #include "ui/scene_edit.h"
 #include "ui/window_people.h"
+
+#include "modal_dialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -365,10 +369,7 @@ TEST_F(MainWindowTest, EditOpensTheDialogForTheMarkedScene)
     window.GridScenes().SelectRows(1, 1);
     QString caption;
     QTimer::singleShot(0, &window, [&caption] {
-        TFormSceneEdit* dialog = nullptr;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&dialog] { return (dialog = qobject_cast<TFormSceneEdit*>(QApplication::activeModalWidget())); },
-            5000));
+        auto* dialog = WaitForModal<TFormSceneEdit>();
         if (!dialog)
             return;
         caption = dialog->windowTitle();
@@ -380,4 +381,47 @@ TEST_F(MainWindowTest, EditOpensTheDialogForTheMarkedScene)
     // The raised priority sorts the scene to the top.
     EXPECT_EQ(window.Farm().Scenes.Item(0).Filename, QStringLiteral("/scenes/b.lws"));
     EXPECT_EQ(window.Farm().Scenes.Item(0).Settings.Priority, 4);
+}
+
+TEST_F(MainWindowTest, OptionsOkIsLoggedAndTakenAtOnceCancelChangesNothing)
+{
+    TFormKestrion& window = Open();
+    QAction* entry = window.Menus().ProgramOptions;
+    EXPECT_TRUE(entry->isEnabled());
+    const auto answer = [&window](bool ok, std::function<void(TFormOptions&)> work) {
+        QTimer::singleShot(0, &window, [ok, work] {
+            auto* dialog = WaitForModal<TFormOptions>();
+            if (!dialog)
+                return;
+            work(*dialog);
+            (ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
+        });
+    };
+    const int events = window.Farm().Events.Count();
+    answer(false, [](TFormOptions& dialog) { dialog.EditMasterRenderInterval->setText(QStringLiteral("250")); });
+    entry->trigger();
+    EXPECT_EQ(window.Farm().Events.Count(), events);
+    EXPECT_EQ(window.Controller().TimerMaster.interval(), 1000);
+
+    answer(true, [](TFormOptions& dialog) {
+        dialog.EditMasterRenderInterval->setText(QStringLiteral("250"));
+        dialog.EditMasterScreamerComputers->setText(QStringLiteral("12"));
+        dialog.EditScreamerConfig->setText(QStringLiteral(KESTRION_TEST_DATA "/lwconfig"));
+        dialog.EditConfigNumber->setText(QStringLiteral("3"));
+        dialog.EditScreamerName->setText(QStringLiteral("Osprey"));
+        dialog.SetPanelColor(ColorRef(200, 40, 60));
+    });
+    entry->trigger();
+    const TEvent& event = window.Farm().Events.Item(window.Farm().Events.Count() - 1);
+    EXPECT_EQ(event.Level, 3);
+    EXPECT_EQ(event.Origin, QStringLiteral("Osprey"));
+    EXPECT_EQ(event.Type, QStringLiteral("Program Options"));
+    EXPECT_EQ(event.Comment, QStringLiteral("Changed"));
+    EXPECT_EQ(Options.ContentDirectory, QStringLiteral("D:\\Farm\\Content"));
+    EXPECT_EQ(window.Farm().Overview.ItemCount(), 12);
+    EXPECT_EQ(window.Controller().TimerMaster.interval(), 250);
+    EXPECT_TRUE(window.Controller().TimerMaster.isActive());
+    EXPECT_EQ(window.TitleText(), QStringLiteral("Osprey "));
+    EXPECT_EQ(LookBase(), QColor(200, 40, 60));
+    EXPECT_EQ(window.palette().color(QPalette::Window), LookBright());
 }
