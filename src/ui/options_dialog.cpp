@@ -248,13 +248,14 @@ QWidget* TFormOptions::BuildEvents()
     EditEventsClearMajor = NumberEdit(page);
     CheckBoxEventsClearMinor = new QCheckBox(QStringLiteral("  Clear minor events (after ... minutes)"), page);
     EditEventsClearMinor = NumberEdit(page);
-    grid->addWidget(CheckBoxEventsFile, 0, 0);
-    grid->addWidget(EditEventsFile, 0, 1);
-    grid->addWidget(ButtonEventsFile, 0, 2);
-    grid->addWidget(CheckBoxEventsClearMajor, 1, 0);
-    grid->addWidget(EditEventsClearMajor, 1, 1, Qt::AlignLeft);
-    grid->addWidget(CheckBoxEventsClearMinor, 2, 0);
-    grid->addWidget(EditEventsClearMinor, 2, 1, Qt::AlignLeft);
+    // The file gets a row of its own, wide enough for a path on a share.
+    grid->addWidget(CheckBoxEventsFile, 0, 0, 1, 3);
+    grid->addWidget(EditEventsFile, 1, 0, 1, 2);
+    grid->addWidget(ButtonEventsFile, 1, 2);
+    grid->addWidget(CheckBoxEventsClearMajor, 2, 0);
+    grid->addWidget(EditEventsClearMajor, 2, 1, Qt::AlignLeft);
+    grid->addWidget(CheckBoxEventsClearMinor, 3, 0);
+    grid->addWidget(EditEventsClearMinor, 3, 1, Qt::AlignLeft);
     EndPage(grid);
     return page;
 }
