@@ -17,7 +17,8 @@ void PlaceOkCancel(QDialog& dialog, QHBoxLayout& row, QPushButton* ok, QPushButt
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
 }
 
-void PlacePagesAndButtons(QDialog& dialog, QTabWidget* pages, QPushButton* ok, QPushButton* cancel, QPushButton* help)
+void PlacePagesAndButtons(
+    QDialog& dialog, QTabWidget* pages, QPushButton* ok, QPushButton* cancel, QPushButton* help)
 {
     auto* buttons = new QHBoxLayout;
     PlaceOkCancel(dialog, *buttons, ok, cancel);

@@ -11,7 +11,8 @@ class QWidget;
 void PlaceOkCancel(QDialog& dialog, QHBoxLayout& row, QPushButton* ok, QPushButton* cancel);
 
 // The pages above a row of Ok, Cancel and Help.
-void PlacePagesAndButtons(QDialog& dialog, QTabWidget* pages, QPushButton* ok, QPushButton* cancel, QPushButton* help);
+void PlacePagesAndButtons(
+    QDialog& dialog, QTabWidget* pages, QPushButton* ok, QPushButton* cancel, QPushButton* help);
 
 // The narrow "..." button that picks a path for the field beside it.
 QPushButton* DotsButton(QWidget* parent);

@@ -54,9 +54,12 @@ QLineEdit* NumberEdit(QWidget* parent)
     return edit;
 }
 
-QLabel* Caption(const QString& text, QWidget* parent)
+// The caption of a field; it greys with its field.
+QLabel* Caption(const QString& text, QWidget* field)
 {
-    return new QLabel(text, parent);
+    auto* label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    return label;
 }
 
 QFrame* Line(QWidget* parent)
@@ -152,15 +155,21 @@ QWidget* TFormOptions::BuildMaster()
         = new QCheckBox(QStringLiteral("  Remove rendered scenes from scenelist (after ... minutes)"), page);
     EditScenesRemove = NumberEdit(page);
     CheckBoxScenesVerify = new QCheckBox(
-        QStringLiteral("  When all scenes are at 100%, verify, though not all Screamers might be finished"), page);
+        QStringLiteral("  When all scenes are at 100%, verify, though not all Screamers might be finished"),
+        page);
     CheckBoxMasterScanRemote = new QCheckBox(QStringLiteral(" Check for remote file commands"), page);
     CheckBoxMasterScanTCPIP = new QCheckBox(QStringLiteral(" Check for remote TCP/IP commands"), page);
-    grid->addWidget(Caption(QStringLiteral("Highest number of Screamer in the network"), page), 0, 0);
+    grid->addWidget(
+        Caption(QStringLiteral("Highest number of Screamer in the network"), EditMasterScreamerComputers), 0,
+        0);
     grid->addWidget(EditMasterScreamerComputers, 0, 1);
-    grid->addWidget(Caption(QStringLiteral("Number of frames sent at a time"), page), 1, 0);
+    grid->addWidget(
+        Caption(QStringLiteral("Number of frames sent at a time"), EditMasterScreamerFrames), 1, 0);
     grid->addWidget(EditMasterScreamerFrames, 1, 1);
     grid->addWidget(
-        Caption(QStringLiteral("Check interval for Screamer and remote commands ( ... milliseconds)"), page), 2, 0);
+        Caption(QStringLiteral("Check interval for Screamer and remote commands ( ... milliseconds)"),
+            EditMasterRenderInterval),
+        2, 0);
     grid->addWidget(EditMasterRenderInterval, 2, 1);
     grid->addWidget(CheckBoxMasterScreamerOldstyle, 3, 0, 1, 4);
     grid->addWidget(CheckBoxScenesRemove, 4, 0);
@@ -178,7 +187,8 @@ QWidget* TFormOptions::BuildRemote()
     auto* page = new QWidget(this);
     QGridLayout* grid = PageGrid(page, false);
     CheckBoxRemoteUpdateCommands = new QCheckBox(QStringLiteral("  Update after every command"), page);
-    CheckBoxRemoteUpdateAutomatic = new QCheckBox(QStringLiteral("  Update automatically every ... minutes"), page);
+    CheckBoxRemoteUpdateAutomatic
+        = new QCheckBox(QStringLiteral("  Update automatically every ... minutes"), page);
     EditRemoteUpdateAutomatic = NumberEdit(page);
     CheckBoxRemoteAllowCopy = new QCheckBox(
         QStringLiteral("  Allow the computer to copy/import frames when a scene is rendered"), page);
@@ -192,7 +202,8 @@ QWidget* TFormOptions::BuildRemote()
     grid->addWidget(Line(page), 3, 0, 1, 4);
     grid->addWidget(RadioButtonRemoteSendFile, 4, 0, 1, 4);
     grid->addWidget(RadioButtonRemoteSendTCPIP, 5, 0, 1, 4);
-    grid->addWidget(Caption(QStringLiteral("IP address of Master computer"), page), 6, 0);
+    grid->addWidget(
+        Caption(QStringLiteral("IP address of Master computer"), EditRemoteSendTCPIPMaster), 6, 0);
     grid->addWidget(EditRemoteSendTCPIPMaster, 6, 1, 1, 2);
     EndPage(grid);
     Disable({ RadioButtonRemoteSendTCPIP });
@@ -206,7 +217,7 @@ QWidget* TFormOptions::BuildScreamer()
     const auto path = [&](int row, const QString& caption, QLineEdit*& edit, QPushButton*& button) {
         edit = new QLineEdit(page);
         button = DotsButton(page);
-        grid->addWidget(Caption(caption, page), row, 0);
+        grid->addWidget(Caption(caption, edit), row, 0);
         grid->addWidget(edit, row, 1);
         grid->addWidget(button, row, 2);
     };
@@ -219,15 +230,16 @@ QWidget* TFormOptions::BuildScreamer()
     EditScreamerInterval = NumberEdit(page);
     CheckBoxScreamerHide = new QCheckBox(QStringLiteral("  Hide Screamer window"), page);
     CheckBoxScreamerPriorityIdle = new QCheckBox(
-        QStringLiteral("  Give Screamer lowest possible priority (so you can keep working while rendering)"), page);
+        QStringLiteral("  Give Screamer lowest possible priority (so you can keep working while rendering)"),
+        page);
     Button1 = new QPushButton(QStringLiteral("Overview of current Screamers"), page);
-    grid->addWidget(Caption(QStringLiteral("Config Number"), page), 3, 0);
+    grid->addWidget(Caption(QStringLiteral("Config Number"), EditConfigNumber), 3, 0);
     grid->addWidget(EditConfigNumber, 3, 1, Qt::AlignLeft);
-    grid->addWidget(Caption(QStringLiteral("Screamer processor number(s)"), page), 4, 0);
+    grid->addWidget(Caption(QStringLiteral("Screamer processor number(s)"), EditScreamerNumbers), 4, 0);
     grid->addWidget(EditScreamerNumbers, 4, 1);
-    grid->addWidget(Caption(QStringLiteral("Screamer name"), page), 5, 0);
+    grid->addWidget(Caption(QStringLiteral("Screamer name"), EditScreamerName), 5, 0);
     grid->addWidget(EditScreamerName, 5, 1);
-    grid->addWidget(Caption(QStringLiteral("Screamer check interval (seconds)"), page), 6, 0);
+    grid->addWidget(Caption(QStringLiteral("Screamer check interval (seconds)"), EditScreamerInterval), 6, 0);
     grid->addWidget(EditScreamerInterval, 6, 1, Qt::AlignLeft);
     grid->addWidget(CheckBoxScreamerHide, 7, 0, 1, 3);
     grid->addWidget(CheckBoxScreamerPriorityIdle, 8, 0, 1, 3);
@@ -246,7 +258,8 @@ QWidget* TFormOptions::BuildEvents()
     ButtonEventsFile = DotsButton(page);
     CheckBoxEventsClearMajor = new QCheckBox(QStringLiteral("  Remove major events (after ... hours)"), page);
     EditEventsClearMajor = NumberEdit(page);
-    CheckBoxEventsClearMinor = new QCheckBox(QStringLiteral("  Clear minor events (after ... minutes)"), page);
+    CheckBoxEventsClearMinor
+        = new QCheckBox(QStringLiteral("  Clear minor events (after ... minutes)"), page);
     EditEventsClearMinor = NumberEdit(page);
     // The file gets a row of its own, wide enough for a path on a share.
     grid->addWidget(CheckBoxEventsFile, 0, 0, 1, 3);
@@ -270,7 +283,7 @@ QWidget* TFormOptions::BuildDorezoDizaz()
     CheckBoxSaverNoise = new QCheckBox(QStringLiteral("  Make noise when saver is about to start"), page);
     grid->addWidget(CheckBoxSaverEnabled, 0, 0);
     grid->addWidget(EditSaverSeconds, 0, 1);
-    grid->addWidget(Caption(QStringLiteral("Idle time percentage"), page), 1, 0);
+    grid->addWidget(Caption(QStringLiteral("Idle time percentage"), EditSaverPercentage), 1, 0);
     grid->addWidget(EditSaverPercentage, 1, 1);
     grid->addWidget(CheckBoxSaverNoise, 2, 0, 1, 4);
     EndPage(grid);
@@ -295,16 +308,18 @@ QWidget* TFormOptions::BuildCommunication()
     CheckBoxCommunicationPager = new QCheckBox(QStringLiteral("  Pager"), page);
     EditCommunicationPager = new QLineEdit(page);
     ButtonCommunicationPagerTest = new QPushButton(QStringLiteral("Test"), page);
-    grid->addWidget(Caption(QStringLiteral("Send status and warnigs (every ... minutes)"), page), 0, 0);
+    grid->addWidget(
+        Caption(QStringLiteral("Send status and warnigs (every ... minutes)"), EditCommunicationInterval), 0,
+        0);
     grid->addWidget(EditCommunicationInterval, 0, 1, Qt::AlignLeft);
     grid->addWidget(Line(page), 1, 0, 1, 4);
     grid->addWidget(CheckBoxCommunicationEmail, 2, 0);
     grid->addWidget(ButtonCommunicationEmailTest, 2, 3);
     grid->addWidget(CheckBoxCommunicationEmailDial, 3, 0);
     grid->addWidget(EditCommunicationEmailAccount, 3, 1, 1, 2);
-    grid->addWidget(Caption(QStringLiteral("SMTP server"), page), 4, 0);
+    grid->addWidget(Caption(QStringLiteral("SMTP server"), EditCommunicationEmailSmtp), 4, 0);
     grid->addWidget(EditCommunicationEmailSmtp, 4, 1, 1, 2);
-    grid->addWidget(Caption(QStringLiteral("E-mail address"), page), 5, 0);
+    grid->addWidget(Caption(QStringLiteral("E-mail address"), EditCommunicationEmailAddress), 5, 0);
     grid->addWidget(EditCommunicationEmailAddress, 5, 1, 1, 2);
     grid->addWidget(Line(page), 6, 0, 1, 4);
     grid->addWidget(CheckBoxCommunicationFax, 7, 0);
@@ -312,7 +327,7 @@ QWidget* TFormOptions::BuildCommunication()
     grid->addWidget(ButtonCommunicationFaxSetup, 7, 2);
     grid->addWidget(ButtonCommunicationFaxTest, 7, 3);
     grid->addWidget(CheckBoxCommunicationPager, 8, 0);
-    grid->addWidget(Caption(QStringLiteral("Number to dial"), page), 9, 0);
+    grid->addWidget(Caption(QStringLiteral("Number to dial"), EditCommunicationPager), 9, 0);
     grid->addWidget(EditCommunicationPager, 9, 1, 1, 2);
     grid->addWidget(ButtonCommunicationPagerTest, 9, 3);
     EndPage(grid);
@@ -352,7 +367,8 @@ void TFormOptions::ConnectRules()
         if (on)
             CheckBoxRemoteUpdateAutomatic->setChecked(true);
     });
-    connect(ButtonScreamerDirectory, &QPushButton::clicked, this, [this] { PickDirectory(EditScreamerDirectory); });
+    connect(ButtonScreamerDirectory, &QPushButton::clicked, this,
+        [this] { PickDirectory(EditScreamerDirectory); });
     connect(ButtonScreamerConfig, &QPushButton::clicked, this, [this] { PickDirectory(EditScreamerConfig); });
     connect(ButtonScreamerFilename, &QPushButton::clicked, this, &TFormOptions::PickScreamerFile);
     connect(ButtonEventsFile, &QPushButton::clicked, this, &TFormOptions::PickEventsFile);
@@ -377,16 +393,20 @@ void TFormOptions::UpdateEnabling()
     EditEventsClearMajor->setEnabled(CheckBoxEventsClearMajor->isChecked());
     EditEventsClearMinor->setEnabled(CheckBoxEventsClearMinor->isChecked());
     const bool saver = CheckBoxSaverEnabled->isChecked();
-    for (QWidget* widget : { static_cast<QWidget*>(EditSaverSeconds), static_cast<QWidget*>(EditSaverPercentage),
-             static_cast<QWidget*>(CheckBoxSaverNoise) })
+    for (QWidget* widget : { static_cast<QWidget*>(EditSaverSeconds),
+             static_cast<QWidget*>(EditSaverPercentage), static_cast<QWidget*>(CheckBoxSaverNoise) })
         widget->setEnabled(saver);
     const bool mail = CheckBoxCommunicationEmail->isChecked();
     for (QWidget* widget : { static_cast<QWidget*>(CheckBoxCommunicationEmailDial),
-             static_cast<QWidget*>(EditCommunicationEmailSmtp), static_cast<QWidget*>(EditCommunicationEmailAddress) })
+             static_cast<QWidget*>(EditCommunicationEmailSmtp),
+             static_cast<QWidget*>(EditCommunicationEmailAddress) })
         widget->setEnabled(mail);
     EditCommunicationEmailAccount->setEnabled(mail && CheckBoxCommunicationEmailDial->isChecked());
     ButtonCommunicationEmailTest->setEnabled(mail && TestMail);
     Button1->setEnabled(bool(ShowScreamers));
+    for (QLabel* caption : findChildren<QLabel*>())
+        if (caption->buddy())
+            caption->setEnabled(caption->buddy()->isEnabled());
 }
 
 void TFormOptions::ShowModePages()
@@ -539,8 +559,8 @@ void TFormOptions::PickDirectory(QLineEdit* edit)
 
 void TFormOptions::PickScreamerFile()
 {
-    QFileDialog dialog(this, QString(), ExtractDirectory(StartPath(EditScreamerFilename->text())),
-        ScreamerFileFilter);
+    QFileDialog dialog(
+        this, QString(), ExtractDirectory(StartPath(EditScreamerFilename->text())), ScreamerFileFilter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     // Only Qt's own dialog takes a filter by file permissions.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -81,8 +81,7 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
         options.Tabs->setTabVisible(page, true);
     for (int page = 0; page < options.Tabs->count(); ++page) {
         options.Tabs->setCurrentIndex(page);
-        Save(options, directory,
-            QStringLiteral("options_%1.png").arg(options.Tabs->tabText(page).toLower()));
+        Save(options, directory, QStringLiteral("options_%1.png").arg(options.Tabs->tabText(page).toLower()));
     }
     options.hide();
     window.ForceClose = true;

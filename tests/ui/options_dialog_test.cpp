@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -171,6 +172,8 @@ TEST(OptionsDialog, FieldsAreEnabledByTheirBoxesAndTheGreyedOnesStayGreyed)
     dialog.CheckBoxCommunicationEmail->click();
     EXPECT_FALSE(dialog.EditCommunicationEmailAccount->isEnabled());
     EXPECT_FALSE(dialog.EditCommunicationEmailAddress->isEnabled());
+    for (QLabel* caption : dialog.findChildren<QLabel*>())
+        EXPECT_TRUE(caption->buddy() != dialog.EditCommunicationEmailAddress || !caption->isEnabled());
     dialog.CheckBoxSaverEnabled->click();
     EXPECT_FALSE(dialog.EditSaverPercentage->isEnabled());
     EXPECT_FALSE(dialog.CheckBoxSaverNoise->isEnabled());
@@ -247,8 +250,8 @@ TEST(OptionsDialog, ConfigDirectoryFollowsTheNodeProgram)
         QAbstractItemModel* model = files->proxyModel();
         const auto names = [&] {
             listed.clear();
-            const QModelIndex directory
-                = files->proxyModel()->mapFromSource(files->findChild<QFileSystemModel*>()->index(f.Dir.path()));
+            const QModelIndex directory = files->proxyModel()->mapFromSource(
+                files->findChild<QFileSystemModel*>()->index(f.Dir.path()));
             for (int row = 0; row < model->rowCount(directory); ++row)
                 listed << model->index(row, 0, directory).data().toString();
             return !listed.isEmpty();
@@ -306,7 +309,8 @@ TEST(OptionsDialog, CancelAfterTestChangesNothing)
     const QStringList before = f.Settings();
     TFormOptions dialog(f.Options);
     QStringList mailed;
-    dialog.TestMail = [&mailed](bool dial, const QString& account, const QString& smtp, const QString& address) {
+    dialog.TestMail = [&mailed](
+                          bool dial, const QString& account, const QString& smtp, const QString& address) {
         mailed << (dial ? QStringLiteral("dial") : QStringLiteral("no dial")) << account << smtp << address;
     };
     const bool ok = f.Run(dialog, [&dialog] {
