@@ -41,6 +41,14 @@ void TFarm::ComputersChanged()
         People.Ask(ComputerListWriteError, false);
 }
 
+void TFarm::OptionsChanged()
+{
+    UserEvent(QStringLiteral("Program Options"), QStringLiteral("Changed"));
+    Options.ReadLightWaveConfig();
+    if (IsMaster())
+        Overview.SetItemCount(Options.MasterScreamerComputers);
+}
+
 bool TFarm::IdentifyInstallation(const QString& name, const QString& screamers, int memory)
 {
     std::vector<int> changed;

@@ -36,6 +36,9 @@ public:
     // through the commands directory, store the list for them.
     void ScenesChanged();
     void ComputersChanged();
+    // The user confirmed changed options: the event, LightWave's configuration read again, and
+    // on a Master the overview as long as the highest node number, as at start-up.
+    void OptionsChanged();
 
     // Records an installation as running its screamer numbers (the overview, and the names of
     // those nodes); stores the overview when it changed. True when a node record changed.

@@ -148,6 +148,9 @@ void ApplyLook(QWidget* widget)
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Base, LookLight());
         palette.setColor(QPalette::Text, Qt::white);
+        // White on the dark shade reads as a live field: a greyed one takes the window's shade.
+        palette.setColor(QPalette::Disabled, QPalette::Base, LookBright());
+        palette.setColor(QPalette::Disabled, QPalette::Text, LookLight());
         edit->setPalette(palette);
         return;
     }

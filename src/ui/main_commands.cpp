@@ -8,13 +8,17 @@
 #include "ui/frame_manager.h"
 #include "ui/grid_models.h"
 #include "ui/help.h"
+#include "ui/look.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/scene_edit.h"
+#include "ui/screamers_dialog.h"
 #include "ui/splash.h"
 #include "ui/window_people.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QStatusBar>
 #include <algorithm>
 
 namespace {
@@ -37,6 +41,7 @@ void TFormKestrion::ConnectMenus()
     on(m.ProgramRemote, &TFormKestrion::ProgramRemoteClick);
     on(m.ProgramInfo, &TFormKestrion::ProgramInfoClick);
     on(m.ProgramUpdate, &TFormKestrion::ProgramUpdateClick);
+    on(m.ProgramOptions, &TFormKestrion::ProgramOptionsClick);
     on(m.ProgramDebug, &TFormKestrion::ProgramDebugClick);
     on(m.ProgramSurprise, &TFormKestrion::ProgramSurpriseClick);
     connect(m.ProgramCheckConfig, &QAction::triggered, this,
@@ -94,6 +99,32 @@ void TFormKestrion::ProgramInfoClick()
 void TFormKestrion::ProgramUpdateClick()
 {
     FController->Update();
+}
+
+void TFormKestrion::ConnectOptionsDialog(TFormOptions& dialog)
+{
+    dialog.ShowScreamers = [this] { FScreamers->Execute(QString()); };
+}
+
+void TFormKestrion::ProgramOptionsClick()
+{
+    TFormOptions dialog(FOptions, this);
+    ConnectOptionsDialog(dialog);
+    const TColorRef colour = ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB);
+    const int interval = FOptions.MasterRenderInterval;
+    if (dialog.Execute()) {
+        Farm().OptionsChanged();
+        if (ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB) != colour)
+            ApplyColours();
+        ShowTitle();
+        // The running Master's tick takes its new interval now, not at the next start.
+        if (FStarted && FOptions.MasterRenderInterval != interval)
+            FController->ApplyMode();
+    }
+    RequestRefresh(TView::Scenes);
+    RequestRefresh(TView::Computers);
+    RequestRefresh(TView::Events);
+    statusBar()->update();
 }
 
 void TFormKestrion::ProgramDebugClick()

@@ -105,7 +105,7 @@ TMainMenus::TMainMenus(QMenuBar& bar, QWidget& window)
     PopupEvents->addSeparator();
     PopupEvents->addAction(EventsMessage);
 
-    NotYet({ ProgramOptions, ComputersStartOther });
+    NotYet({ ComputersStartOther });
 }
 
 void TMainMenus::ApplyMode(bool master, bool infoVisible)

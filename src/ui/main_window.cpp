@@ -356,10 +356,15 @@ void TFormKestrion::ApplyColours()
     FTitleCaption->setPalette(palette);
     for (QPushButton* button : FViewButtons)
         button->setPalette(palette);
-    FTitleCaption->setText(FOptions.ScreamerName + QStringLiteral(" "));
+    ShowTitle();
     if (FInfo->isVisible())
         ApplyLook(FInfo);
     update();
+}
+
+void TFormKestrion::ShowTitle()
+{
+    FTitleCaption->setText(FOptions.ScreamerName + QStringLiteral(" "));
 }
 
 void TFormKestrion::RequestRefresh(TView view)

@@ -15,6 +15,7 @@
 
 class TFarmGrid;
 class TFormInfo;
+class TFormOptions;
 class TFormScreamers;
 class TFormSplash;
 class TSceneGridModel;
@@ -64,6 +65,9 @@ public:
     void ProgramRemoteClick();
     void ProgramInfoClick();
     void ProgramUpdateClick();
+    void ProgramOptionsClick();
+    // The options dialog's buttons that reach beyond it: the screamers dialog and the test mail.
+    void ConnectOptionsDialog(TFormOptions& dialog);
     void ProgramDebugClick();
     void ProgramSurpriseClick();
     void ScenesAddClick();
@@ -98,6 +102,7 @@ private:
     void CreateTitlePanel();
     void CreateGrids();
     void CreateStatusBar();
+    void ShowTitle();
     void ConnectMenus();
     void ConnectPeople();
     void FirstShowSteps();

@@ -34,13 +34,6 @@ constexpr int Shadows = 1;
 constexpr int Reflection = 2;
 constexpr int Refraction = 4;
 
-QPushButton* Dots(QWidget* parent)
-{
-    auto* button = new QPushButton(QStringLiteral("..."), parent);
-    button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 12);
-    return button;
-}
-
 QString YesNo(bool value)
 {
     return value ? QStringLiteral("on") : QStringLiteral("off");
@@ -65,12 +58,7 @@ TFormSceneEdit::TFormSceneEdit(TOptions& options, TFormScreamers* screamers, QWi
     Tabs->addTab(TabCamera, QStringLiteral("Camera"));
     Tabs->addTab(TabOptions, QStringLiteral("Options"));
 
-    auto* buttons = new QHBoxLayout;
-    PlaceOkCancel(*this, *buttons, ButtonOk, ButtonCancel);
-    buttons->insertWidget(buttons->count() - 1, ButtonHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Tabs);
-    layout->addLayout(buttons);
+    PlacePagesAndButtons(*this, Tabs, ButtonOk, ButtonCancel, ButtonHelp);
     ConnectRules();
     UpdateEnabling();
 }
@@ -84,10 +72,10 @@ QWidget* TFormSceneEdit::BuildRender()
     auto* output = new QGridLayout(GroupOutput);
     CheckBoxOutputRGB = new QCheckBox(QStringLiteral("  Save RGB"), GroupOutput);
     EditOutputPrfxRGB = new QLineEdit(GroupOutput);
-    ButtonOutputRGB = Dots(GroupOutput);
+    ButtonOutputRGB = DotsButton(GroupOutput);
     CheckBoxOutputAlpha = new QCheckBox(QStringLiteral("  Save Alpha"), GroupOutput);
     EditOutputPrfxAlpha = new QLineEdit(GroupOutput);
-    ButtonOutputAlpha = Dots(GroupOutput);
+    ButtonOutputAlpha = DotsButton(GroupOutput);
     ComboBoxOutputFrmtOutput = new QComboBox(GroupOutput);
     ComboBoxOutputFrmtOutput->addItems({ QStringLiteral("Name001"), QStringLiteral("Name001.xxx"),
         QStringLiteral("Name0001"), QStringLiteral("Name0001.xxx") });
@@ -220,7 +208,7 @@ QWidget* TFormSceneEdit::BuildOptions()
         CheckBoxRenderMultiprocessor, EditRenderMultiprocessor);
     restriction(4, QStringLiteral(" computers with at least ... MB of memory"), CheckBoxRenderMemory,
         EditRenderMemory);
-    ButtonRenderSelected = Dots(renderOn);
+    ButtonRenderSelected = DotsButton(renderOn);
     on->addWidget(ButtonRenderSelected, 2, 2);
     layout->addWidget(renderOn, 1, 0, 1, 2);
 
@@ -231,7 +219,7 @@ QWidget* TFormSceneEdit::BuildOptions()
     CheckBoxCopy = new QCheckBox(QStringLiteral("  Copy/Import frames when rendered (and verified)"), verify);
     EditCopyComputer = new QLineEdit(verify);
     EditCopyDirectory = new QLineEdit(verify);
-    ButtonCopyDirectory = Dots(verify);
+    ButtonCopyDirectory = DotsButton(verify);
     checks->addWidget(CheckBoxVerify, 0, 0);
     checks->addWidget(EditAutomaticVerifyTimes, 0, 1);
     checks->addWidget(CheckBoxCopy, 1, 0, 1, 3);
@@ -246,7 +234,7 @@ QWidget* TFormSceneEdit::BuildOptions()
     auto* log = new QHBoxLayout(GroupLog);
     CheckBoxLog = new QCheckBox(QStringLiteral("  Log rendering in file"), GroupLog);
     EditLogFilename = new QLineEdit(GroupLog);
-    ButtonLogFilename = Dots(GroupLog);
+    ButtonLogFilename = DotsButton(GroupLog);
     log->addWidget(CheckBoxLog);
     log->addWidget(EditLogFilename, 1);
     log->addWidget(ButtonLogFilename);
@@ -255,7 +243,7 @@ QWidget* TFormSceneEdit::BuildOptions()
     auto* content = new QGroupBox(QStringLiteral("Content Directory"), tab);
     auto* contents = new QHBoxLayout(content);
     EditContentDirectory = new QLineEdit(content);
-    ButtonContentDirectory = Dots(content);
+    ButtonContentDirectory = DotsButton(content);
     contents->addWidget(EditContentDirectory, 1);
     contents->addWidget(ButtonContentDirectory);
     layout->addWidget(content, 4, 0, 1, 2);

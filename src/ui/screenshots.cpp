@@ -5,6 +5,7 @@
 #include "ui/frame_manager.h"
 #include "ui/info_window.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/scene_edit.h"
 #include "ui/screamers_dialog.h"
 
@@ -79,6 +80,18 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
         screamers.reject();
     });
     screamers.Execute(QStringLiteral("1 2"));
+    TFormOptions options(window.Farm().Options, &window);
+    window.ConnectOptionsDialog(options);
+    options.ShowOptions();
+    options.show();
+    // The Remote's page too, which a Master's dialog hides.
+    for (int page = 0; page < options.Tabs->count(); ++page)
+        options.Tabs->setTabVisible(page, true);
+    for (int page = 0; page < options.Tabs->count(); ++page) {
+        options.Tabs->setCurrentIndex(page);
+        Save(options, directory, QStringLiteral("options_%1.png").arg(options.Tabs->tabText(page).toLower()));
+    }
+    options.hide();
     window.ForceClose = true;
     window.close();
 }

@@ -71,5 +71,7 @@ TEST(Look, ApplyLookTintsByKind)
     EXPECT_FALSE(holder->autoFillBackground());
     EXPECT_EQ(edit->palette().color(QPalette::Base), LookLight());
     EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(Qt::white));
+    EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Base), LookBright());
+    EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Text), LookLight());
     SetLookColor(0);
 }

@@ -6,11 +6,15 @@
 #include "ui/check_config.h"
 #include "ui/farm_grid.h"
 #include "ui/info_window.h"
+#include "ui/look.h"
 #include "ui/main_window.h"
+#include "ui/options_dialog.h"
 #include "ui/question_box.h"
 #include "ui/scene_edit.h"
 #include "ui/splash.h"
 #include "ui/window_people.h"
+
+#include "modal_dialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -366,10 +370,7 @@ TEST_F(MainWindowTest, EditOpensTheDialogForTheMarkedScene)
     window.GridScenes().SelectRows(1, 1);
     QString caption;
     QTimer::singleShot(0, &window, [&caption] {
-        TFormSceneEdit* dialog = nullptr;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&dialog] { return (dialog = qobject_cast<TFormSceneEdit*>(QApplication::activeModalWidget())); },
-            5000));
+        auto* dialog = WaitForModal<TFormSceneEdit>();
         if (!dialog)
             return;
         caption = dialog->windowTitle();
@@ -413,3 +414,51 @@ TEST_F(MainWindowTest, TheTickShowsTheIdleMeasure)
 }
 
 } // namespace
+
+TEST_F(MainWindowTest, OptionsOkIsLoggedAndTakenAtOnceCancelChangesNothing)
+{
+    TFormKestrion& window = Open();
+    QAction* entry = window.Menus().ProgramOptions;
+    EXPECT_TRUE(entry->isEnabled());
+    const auto answer = [&window](bool ok, std::function<void(TFormOptions&)> work) {
+        QTimer::singleShot(0, &window, [ok, work] {
+            auto* dialog = WaitForModal<TFormOptions>();
+            if (!dialog)
+                return;
+            work(*dialog);
+            (ok ? dialog->ButtonOk : dialog->ButtonCancel)->click();
+        });
+    };
+    const int events = window.Farm().Events.Count();
+    bool overviewButton = false;
+    answer(false, [&overviewButton](TFormOptions& dialog) {
+        overviewButton = dialog.Button1->isEnabled();
+        dialog.EditMasterRenderInterval->setText(QStringLiteral("250"));
+    });
+    entry->trigger();
+    EXPECT_TRUE(overviewButton);
+    EXPECT_EQ(window.Farm().Events.Count(), events);
+    EXPECT_EQ(window.Controller().TimerMaster.interval(), 1000);
+
+    answer(true, [](TFormOptions& dialog) {
+        dialog.EditMasterRenderInterval->setText(QStringLiteral("250"));
+        dialog.EditMasterScreamerComputers->setText(QStringLiteral("12"));
+        dialog.EditScreamerConfig->setText(QStringLiteral(KESTRION_TEST_DATA "/lwconfig"));
+        dialog.EditConfigNumber->setText(QStringLiteral("3"));
+        dialog.EditScreamerName->setText(QStringLiteral("Osprey"));
+        dialog.SetPanelColor(ColorRef(200, 40, 60));
+    });
+    entry->trigger();
+    const TEvent& event = window.Farm().Events.Item(window.Farm().Events.Count() - 1);
+    EXPECT_EQ(event.Level, 3);
+    EXPECT_EQ(event.Origin, QStringLiteral("Osprey"));
+    EXPECT_EQ(event.Type, QStringLiteral("Program Options"));
+    EXPECT_EQ(event.Comment, QStringLiteral("Changed"));
+    EXPECT_EQ(Options.ContentDirectory, QStringLiteral("D:\\Farm\\Content"));
+    EXPECT_EQ(window.Farm().Overview.ItemCount(), 12);
+    EXPECT_EQ(window.Controller().TimerMaster.interval(), 250);
+    EXPECT_TRUE(window.Controller().TimerMaster.isActive());
+    EXPECT_EQ(window.TitleText(), QStringLiteral("Osprey "));
+    EXPECT_EQ(LookBase(), QColor(200, 40, 60));
+    EXPECT_EQ(window.palette().color(QPalette::Window), LookBright());
+}
