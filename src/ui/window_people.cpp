@@ -1,5 +1,7 @@
 #include "ui/window_people.h"
 
+#include "ui/mail_window.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -46,6 +48,12 @@ void TWindowPeople::Busy(bool busy)
 void TWindowPeople::Beep()
 {
     QApplication::beep();
+}
+
+void TWindowPeople::WatchMail(TMailTransfer& transfer)
+{
+    TFormMail form;
+    form.Watch(transfer);
 }
 
 int TWindowPeople::MessageWidth() const

@@ -21,6 +21,9 @@ public:
     // Nests: the cursor comes back with the last Busy(false).
     void Busy(bool busy) override;
     void Beep() override;
+    // The "Communication" window, a new one each time: a report may fall due while a test mail
+    // is on its way.
+    void WatchMail(TMailTransfer& transfer) override;
 
     int MessageWidth() const override;
     int TextWidth(const QString& text) const override;
