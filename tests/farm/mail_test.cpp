@@ -82,30 +82,6 @@ protected:
         options.CommunicationEmailSmtp = server.Address();
     }
 
-    QStringList EventComments() const
-    {
-        QStringList comments;
-        for (int i = 0; i < farm.Events.Count(); ++i)
-            comments << farm.Events.Item(i).Comment;
-        return comments;
-    }
-
-    // A failed send says so in the box and in an event with the reason, and the periodic event
-    // follows all the same.
-    void ExpectFailedReport(const QString& reason)
-    {
-        EXPECT_EQ(people.Asked, QStringList { NotSentText });
-        ASSERT_EQ(farm.Events.Count(), 2);
-        const TEvent& failure = farm.Events.Item(0);
-        EXPECT_EQ(failure.Level, 1);
-        EXPECT_EQ(failure.Origin, QStringLiteral("Mailer"));
-        EXPECT_EQ(failure.Type, QStringLiteral("Communication"));
-        EXPECT_TRUE(failure.Comment.startsWith(QStringLiteral("Mail to farm@example.com could not be sent: ")))
-            << failure.Comment.toStdString();
-        EXPECT_TRUE(failure.Comment.contains(reason)) << failure.Comment.toStdString();
-        EXPECT_EQ(farm.Events.Item(1).Comment, QStringLiteral("E-mail report sent"));
-    }
-
     TOptions options;
     TScriptedPeople people;
     TManualClock clock;
@@ -123,8 +99,6 @@ TEST_F(Mail, AReportOfAnEmptyFarmArrivesWithBothSections)
     EXPECT_EQ(mail.value(QStringLiteral("to")).toArray(), QJsonArray { Address });
     const QString data = mail.value(QStringLiteral("data")).toString();
     const QString underline(44, u'_');
-    EXPECT_TRUE(data.contains(QStringLiteral("\r\nFrom: \"Kestrion\" <farm@example.com>\r\n"))) << data.toStdString();
-    EXPECT_TRUE(data.contains(QStringLiteral("\r\nTo: <farm@example.com>\r\n"))) << data.toStdString();
     EXPECT_TRUE(data.contains(QStringLiteral("\r\nSubject: Kestrion Report ") + EventTimeText(clock.Moment) + "\r\n"))
         << data.toStdString();
     EXPECT_TRUE(data.endsWith(QStringLiteral("\r\n\r\n") + underline + "\r\nSCENES\r\n\r\n" + underline
@@ -133,11 +107,7 @@ TEST_F(Mail, AReportOfAnEmptyFarmArrivesWithBothSections)
 
     EXPECT_TRUE(people.Asked.isEmpty());
     ASSERT_EQ(farm.Events.Count(), 1);
-    const TEvent& event = farm.Events.Item(0);
-    EXPECT_EQ(event.Level, 1);
-    EXPECT_EQ(event.Origin, QStringLiteral("Mailer"));
-    EXPECT_EQ(event.Type, QStringLiteral("Communication"));
-    EXPECT_EQ(event.Comment, QStringLiteral("E-mail report sent"));
+    EXPECT_EQ(farm.Events.Item(0).Comment, QStringLiteral("E-mail report sent"));
 }
 
 TEST_F(Mail, AReportNamesTheScenesAndTheComputers)
@@ -162,49 +132,51 @@ TEST_F(Mail, AReportNamesTheScenesAndTheComputers)
     EXPECT_TRUE(data.endsWith(body.join(QStringLiteral("\r\n")) + "\r\n")) << data.toStdString();
 }
 
-TEST_F(Mail, ARejectedRecipientEndsInTheMessageAndTheEvents)
+// Whatever goes wrong, the report ends in the box, an event with the reason and the periodic
+// event, and the ticks go on while the send waits.
+TEST_F(Mail, EveryFailureEndsInTheMessageAndTheEvents)
 {
-    Serve(QStringLiteral("reject"));
-    SendPeriodicReport(farm, Quick);
-    ExpectFailedReport(QStringLiteral("550 5.1.1 <farm@example.com>: Recipient address rejected"));
-}
-
-TEST_F(Mail, AServerThatClosesAtOnceEndsInTheMessageAndTheEvents)
-{
-    Serve(QStringLiteral("close"));
-    SendPeriodicReport(farm, Quick);
-    ExpectFailedReport(QString());
-}
-
-TEST_F(Mail, AServerThatAnswersGarbageEndsInTheMessageAndTheEvents)
-{
-    Serve(QStringLiteral("garbage"));
-    SendPeriodicReport(farm, Quick);
-    ExpectFailedReport(QString());
-}
-
-// The ticks go on while the send waits for a server that never answers, and it gives up.
-TEST_F(Mail, AStalledServerIsGivenUpWhileTheTimersRun)
-{
-    Serve(QStringLiteral("stall"));
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+    const QString nobody = QStringLiteral("127.0.0.1:%1").arg(gone.serverPort());
+    gone.close();
     int ticks = 0;
     QTimer timer;
     timer.setInterval(100);
     QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
     timer.start();
-    SendPeriodicReport(farm, Quick);
-    EXPECT_GT(ticks, 5);
-    ExpectFailedReport(QStringLiteral("timeout"));
-}
 
-TEST_F(Mail, AServerThatIsNotThereEndsInTheMessageAndTheEvents)
-{
-    QTcpServer gone;
-    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
-    options.CommunicationEmailSmtp = QStringLiteral("127.0.0.1:%1").arg(gone.serverPort());
-    gone.close();
-    SendPeriodicReport(farm, Quick);
-    ExpectFailedReport(QString());
+    const std::pair<const char*, const char*> cases[] = {
+        { "reject", "RCPT failed: 550; the server said \"550 5.1.1 <farm@example.com>: Recipient address rejected\"" },
+        { "close", "" },
+        { "garbage", "" },
+        { "stall", "timeout" },
+        { "", "Couldn't connect" },
+    };
+    for (const auto& [mode, reason] : cases) {
+        SCOPED_TRACE(mode);
+        TSmtpServer bad;
+        if (*mode) {
+            ASSERT_TRUE(bad.Start(QString::fromUtf8(mode)));
+        }
+        options.CommunicationEmailSmtp = *mode ? bad.Address() : nobody;
+        TScriptedPeople watching;
+        TFarm failing(options, watching, clock);
+        SendPeriodicReport(failing, Quick);
+
+        EXPECT_EQ(watching.Asked, QStringList { NotSentText });
+        ASSERT_EQ(failing.Events.Count(), 2);
+        const TEvent& failure = failing.Events.Item(0);
+        EXPECT_EQ(failure.Level, 1);
+        EXPECT_EQ(failure.Origin, QStringLiteral("Mailer"));
+        EXPECT_EQ(failure.Type, QStringLiteral("Communication"));
+        EXPECT_TRUE(failure.Comment.startsWith(QStringLiteral("Mail to farm@example.com could not be sent: ")))
+            << failure.Comment.toStdString();
+        EXPECT_TRUE(failure.Comment.contains(QString::fromUtf8(reason))) << failure.Comment.toStdString();
+        EXPECT_EQ(failing.Events.Item(1).Comment, QStringLiteral("E-mail report sent"));
+    }
+    // The stalled and the garbage server take two seconds each.
+    EXPECT_GT(ticks, 20);
 }
 
 // People who cancel end the send at once, however patient the limits.

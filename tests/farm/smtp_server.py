@@ -14,7 +14,6 @@ Prints "PORT n" once listening, then one JSON line per mail taken:
 
 import asyncio
 import json
-import os
 import sys
 
 
@@ -34,7 +33,7 @@ class Refuser(Recorder):
 
 async def plain(reader, writer, mode):
     if mode == "garbage":
-        writer.write(os.urandom(2000).replace(b"\n", b"") + b"\r\nnot smtp\r\n\xff\xfe\r\n")
+        writer.write(bytes(range(256)).replace(b"\n", b"") * 8 + b"\r\nnot smtp\r\n\xff\xfe\r\n")
         await writer.drain()
     if mode != "close":
         await reader.read()
