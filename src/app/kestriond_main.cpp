@@ -1,7 +1,7 @@
-// kestriond: the Master without windows. Each event is one line on standard output;
-// SIGTERM or SIGINT close the farm as the main window does. Exit code 1 when another Kestrion
-// runs on this computer, another Master holds the commands directory, or closing could not
-// write what it stores.
+// kestriond: the Master without windows. Each event, and how each mail went, is one line on
+// standard output; SIGTERM or SIGINT close the farm as the main window does. Exit code 1 when
+// another Kestrion runs on this computer, another Master holds the commands directory, or
+// closing could not write what it stores.
 #include "farm/controller.h"
 #include "options/command_line.h"
 #include "options/options.h"
@@ -34,6 +34,12 @@ public:
     {
         text.clear();
         return false;
+    }
+    void WatchMail(TMailTransfer& transfer) override
+    {
+        TPeople::WatchMail(transfer);
+        if (transfer.Finished())
+            Print(QStringLiteral("E-mail: ") + transfer.Stage());
     }
     static void Print(const QString& text)
     {

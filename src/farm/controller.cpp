@@ -1,5 +1,6 @@
 #include "farm/controller.h"
 
+#include "farm/mail.h"
 #include "farm/remote_update.h"
 #include "model/scene_record.h"
 #include "options/options.h"
@@ -34,6 +35,7 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     FDiscovery.ArmRescanTimer = [this] { TimerMasterRescan.start(); };
     FFarm.RequestRemoteUpdate = [this] { TimerRemoteUpdateAutomatic.start(); };
     FHousekeeping.Update = [this] { Update(); };
+    FHousekeeping.SendReport = [this] { SendPeriodicReport(FFarm); };
 }
 
 void TController::Start()

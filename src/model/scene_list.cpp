@@ -123,6 +123,16 @@ bool TSceneList::AllFinished() const
     return CountUnfinished() == 0;
 }
 
+void TSceneList::ReportLines(QStringList& lines, int processors) const
+{
+    lines.append(QString(44, u'_'));
+    lines.append(QStringLiteral("SCENES"));
+    // An empty line rather than a bare CR, as in the COMPUTERS section.
+    lines.append(QString());
+    for (const auto& scene : FItems)
+        lines.append(scene->ReportText(processors).split(QStringLiteral("\r\n")));
+}
+
 qint64 TSceneList::TotalFrames() const
 {
     qint64 total = 0;

@@ -54,6 +54,8 @@ public:
     qint64 TotalFrames() const;
     qint64 FramesLeft() const;
     int SelectedCount() const;
+    // The SCENES section of the e-mail report; `processors` feeds each scene's estimate.
+    void ReportLines(QStringList& lines, int processors) const;
     // The n-th marked scene, from 0; none past the last.
     TScene* SelectedScene(int n) const;
 

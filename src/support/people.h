@@ -23,6 +23,22 @@ enum class TStatusPanel
     LinkStatus
 };
 
+// A mail on its way, sent by a thread of its own while people watch.
+class TMailTransfer
+{
+public:
+    virtual ~TMailTransfer() = default;
+    // "Sending mail...", "Connection to server established.", "Message sent.", or why it failed.
+    virtual QString Stage() const = 0;
+    virtual bool Finished() const = 0;
+    // Asks the transfer to stop; it finishes soon after.
+    virtual void Cancel() = 0;
+};
+
+// Keeps the event loop turning (timers go on) until the transfer finished or the application
+// quits.
+void WaitUntilFinished(const TMailTransfer& transfer);
+
 class TPeople
 {
 public:
@@ -48,6 +64,9 @@ public:
     virtual void ShowIdle(const TIdleFigures&) { }
     // The splash window, unless it shows already: a Remote's node started on an idle computer.
     virtual void ShowSplash() { }
+    // Shows a mail being sent until it finished or people cancelled it; without windows this
+    // only waits.
+    virtual void WatchMail(TMailTransfer& transfer) { WaitUntilFinished(transfer); }
 
     // Long lists in messages are shortened to fit this many units of TextWidth.
     virtual int MessageWidth() const { return 600; }

@@ -1,4 +1,5 @@
 // The main window's menu commands: each takes what the user marked and hands it to the farm.
+#include "farm/mail.h"
 #include "farm/scene_commands.h"
 #include "farm/scene_operations.h"
 #include "options/options.h"
@@ -104,6 +105,11 @@ void TFormKestrion::ProgramUpdateClick()
 void TFormKestrion::ConnectOptionsDialog(TFormOptions& dialog)
 {
     dialog.ShowScreamers = [this] { FScreamers->Execute(QString()); };
+    // The test mail carries the report of the moment the dialog opened.
+    dialog.TestMail = [this, body = ReportBody(Farm())](bool dial, const QString& account,
+                          const QString& smtpHost, const QString& address) {
+        SendTestReport(Farm(), dial, account, smtpHost, address, body);
+    };
 }
 
 void TFormKestrion::ProgramOptionsClick()

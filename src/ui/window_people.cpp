@@ -1,5 +1,7 @@
 #include "ui/window_people.h"
 
+#include "ui/mail_window.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -64,6 +66,12 @@ void TWindowPeople::ShowSplash()
 {
     if (SplashRequested)
         SplashRequested();
+}
+
+void TWindowPeople::WatchMail(TMailTransfer& transfer)
+{
+    TFormMail form;
+    form.Watch(transfer);
 }
 
 int TWindowPeople::MessageWidth() const

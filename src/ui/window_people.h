@@ -24,6 +24,9 @@ public:
     void SetInfoMark(bool checked) override;
     void ShowIdle(const TIdleFigures& figures) override;
     void ShowSplash() override;
+    // The "Communication" window, a new one each time: a report may fall due while a test mail
+    // is on its way.
+    void WatchMail(TMailTransfer& transfer) override;
 
     int MessageWidth() const override;
     int TextWidth(const QString& text) const override;
