@@ -209,6 +209,17 @@ void TController::ApplyMode()
     TimerGeneral.start();
 }
 
+void TController::CommandsDirectoryChanged()
+{
+    if (FFarm.Driving) {
+        FFarm.Driving = false;
+        TimerMasterLock.stop();
+        FLock.Release();
+    }
+    FWaitingFor.clear();
+    ApplyMode();
+}
+
 void TController::StartLocalNodes()
 {
     if (const QString problem = NodeProgramProblem(FFarm.Options); !problem.isEmpty()) {

@@ -32,6 +32,9 @@ public:
     bool Close();
     // Timers for the mode the options name; a Master takes its commands directory's lock first.
     void ApplyMode();
+    // The options name another commands directory: a Master gives its lock back and checks and
+    // locks the new directory before it drives there, so no second Master drives it meanwhile.
+    void CommandsDirectoryChanged();
     // Starts every local node the Start menus offer, as soon as this Master drives; an event,
     // and no start, when the node program cannot be run.
     void StartLocalNodes();

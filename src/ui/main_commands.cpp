@@ -118,13 +118,17 @@ void TFormKestrion::ProgramOptionsClick()
     ConnectOptionsDialog(dialog);
     const TColorRef colour = ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB);
     const int interval = FOptions.MasterRenderInterval;
+    const QString directory = FOptions.ScreamerDirectory;
     if (dialog.Execute()) {
         Farm().OptionsChanged();
         if (ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB) != colour)
             ApplyColours();
         ShowTitle();
-        // The running Master's tick takes its new interval now, not at the next start.
-        if (FStarted && FOptions.MasterRenderInterval != interval)
+        // The running Master's tick takes its new interval and its lock the new directory now,
+        // not at the next start.
+        if (FStarted && FOptions.ScreamerDirectory != directory)
+            FController->CommandsDirectoryChanged();
+        else if (FStarted && FOptions.MasterRenderInterval != interval)
             FController->ApplyMode();
     }
     RequestRefresh(TView::Scenes);

@@ -154,6 +154,34 @@ TEST_F(ControllerStart, AMasterWaitsForItsCommandsDirectoryAndKeepsTheQueueThatA
     EXPECT_EQ(stored.Item(0).Filename, QStringLiteral("/scenes/real.lws"));
 }
 
+// A commands directory changed on a running Master: its lock moves along before it drives
+// there, and the queue it holds stays.
+TEST_F(ControllerStart, AMasterMovedToAnotherCommandsDirectoryTakesItsLockAlong)
+{
+    ASSERT_TRUE(QDir().mkpath(Share()));
+    TController controller(Options, People, Clock);
+    controller.Start();
+    controller.TimerMasterTimer();
+    ASSERT_TRUE(controller.Driving());
+    auto scene = std::make_unique<TScene>();
+    scene->Filename = QStringLiteral("/scenes/a.lws");
+    controller.Farm().Scenes.Add(std::move(scene), true);
+    const QString old = Share();
+
+    Options.ScreamerDirectory = Dir.filePath(QStringLiteral("other"));
+    controller.CommandsDirectoryChanged();
+    EXPECT_FALSE(controller.Driving());
+    EXPECT_FALSE(QFileInfo::exists(JoinPath(old, MasterLockFileName)));
+    EXPECT_EQ(CountEvents(controller.Farm().Events, QStringLiteral("other does not exist")), 1);
+
+    ASSERT_TRUE(QDir().mkpath(Share()));
+    controller.TimerMasterTimer();
+    EXPECT_TRUE(controller.Driving());
+    EXPECT_TRUE(QFileInfo::exists(JoinPath(Share(), MasterLockFileName)));
+    EXPECT_EQ(controller.Farm().Scenes.Count(), 1);
+    EXPECT_TRUE(controller.Close());
+}
+
 // A Remote started without its share and then made the Master reads the share's queue when it
 // appears, rather than storing the empty lists it had.
 TEST_F(ControllerStart, ARemoteMadeMasterBeforeTheShareAppearsReadsItsQueue)
