@@ -38,7 +38,8 @@ public:
     void WatchMail(TMailTransfer& transfer) override
     {
         TPeople::WatchMail(transfer);
-        if (transfer.Finished())
+        // A failure is an event of its own, with the server's reason.
+        if (transfer.Finished() && transfer.Sent())
             Print(QStringLiteral("E-mail: ") + transfer.Stage());
     }
     static void Print(const QString& text)

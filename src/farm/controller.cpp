@@ -35,7 +35,18 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     FDiscovery.ArmRescanTimer = [this] { TimerMasterRescan.start(); };
     FFarm.RequestRemoteUpdate = [this] { TimerRemoteUpdateAutomatic.start(); };
     FHousekeeping.Update = [this] { Update(); };
-    FHousekeeping.SendReport = [this] { SendPeriodicReport(FFarm); };
+    // The report goes out from a moment of its own: a timer whose slot waits for a mail never
+    // fires meanwhile, and the housekeeping must go on. One report at a time.
+    FHousekeeping.SendReport = [this] {
+        if (FReporting)
+            return;
+        FReporting = true;
+        QTimer::singleShot(0, this, [this] {
+            if (!FFarm.Closing)
+                SendPeriodicReport(FFarm);
+            FReporting = false;
+        });
+    };
 }
 
 void TController::Start()
@@ -161,6 +172,9 @@ void TController::GiveWay(const QString& text)
 
 bool TController::Close()
 {
+    FFarm.Closing = true;
+    for (TMailTransfer* mail : FFarm.MailsOnTheirWay)
+        mail->Cancel();
     FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Ended"));
     bool written = true;
     // A Master that never drove has no lists of its own: storing them would empty the queue.

@@ -99,6 +99,7 @@ private:
     THousekeeping FHousekeeping;
     TMasterLock FLock;
     bool FGaveWay = false;
+    bool FReporting = false;
     bool FListsPending = false;
     bool FStartNodesPending = false;
     // What keeps this Master from driving, as last said.

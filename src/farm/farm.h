@@ -14,6 +14,7 @@
 
 #include <functional>
 
+class TMailTransfer;
 class TOptions;
 class TPeople;
 
@@ -28,6 +29,10 @@ public:
     // commands directory, or gave way to another Master, holds no lists of its own, and storing
     // them would empty the farm's. The controller keeps it.
     bool Driving = true;
+
+    // Set once the farm closes: mails still on their way are cancelled and say nothing more.
+    bool Closing = false;
+    QList<TMailTransfer*> MailsOnTheirWay;
 
     // An event of level 3 caused by this installation's user.
     void UserEvent(const QString& type, const QString& comment);

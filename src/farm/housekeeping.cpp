@@ -124,8 +124,9 @@ void THousekeeping::ClearOldEvents()
 
 void THousekeeping::CountReportTicks()
 {
-    // While the report is off the count keeps its value.
-    if (FFarm.Options.CommunicationEmail && PeriodOver(FReportTicks, FFarm.Options.CommunicationInterval)
-        && SendReport)
+    // While the report is off the count keeps its value. An interval below a minute, which only
+    // a hand-edited file holds, would mail every two seconds.
+    const int minutes = std::max(FFarm.Options.CommunicationInterval, 1);
+    if (FFarm.Options.CommunicationEmail && PeriodOver(FReportTicks, minutes) && SendReport)
         SendReport();
 }

@@ -51,9 +51,12 @@ QString Printable(const QByteArray& bytes)
     return text.trimmed();
 }
 
-QString DialCommand(const QString& program, const QString& account)
+// The ppp scripts dial at once and leave pppd behind; one that hangs must not hold the report.
+constexpr int DialMilliseconds = 60000;
+
+void Dial(const QString& program, const QString& account)
 {
-    return program + QStringLiteral(" \"") + account + u'"';
+    RunAndWait(program, { account }, TShowMode::Normal, DialMilliseconds);
 }
 
 } // namespace
@@ -192,7 +195,13 @@ TMailSending::TMailSending(const TMail& mail, const TMailLimits& limits, const Q
 TMailSending::~TMailSending()
 {
     Cancel();
-    FThread.join();
+    Wait();
+}
+
+void TMailSending::Wait()
+{
+    if (FThread.joinable())
+        FThread.join();
 }
 
 QString TMailSending::Stage() const
@@ -285,21 +294,25 @@ bool SendReport(TFarm& farm, bool dial, const QString& account, const TMail& mai
     // Ticks run on while people watch, and may change the options this account came from.
     const QString dialled = account;
     if (dial)
-        RunAndWait(DialCommand(QStringLiteral("pon"), dialled), TShowMode::Normal);
+        Dial(QStringLiteral("pon"), dialled);
     bool sent = false;
     QString reason;
     {
         TMailSending sending(mail, limits, DateTimeToQt(farm.Now()));
-        farm.People.WatchMail(sending);
-        // People cancelled, or the program quits: the thread stops at its next look at the flag.
+        farm.MailsOnTheirWay.append(&sending);
+        if (!farm.Closing)
+            farm.People.WatchMail(sending);
+        // People cancelled, or the program closes: the thread stops at its next look at the flag.
         sending.Cancel();
-        WaitUntilFinished(sending);
+        sending.Wait();
+        farm.MailsOnTheirWay.removeOne(&sending);
         sent = sending.Sent();
         reason = sending.Reason();
     }
     if (dial)
-        RunAndWait(DialCommand(QStringLiteral("poff"), dialled), TShowMode::Normal);
-    if (!sent) {
+        Dial(QStringLiteral("poff"), dialled);
+    // A farm that closed meanwhile has logged its end; the mail's fate is no news then.
+    if (!sent && !farm.Closing) {
         farm.Events.AddEvent(1, farm.Options.ScreamerName, CommunicationType,
             QStringLiteral("Mail to %1 could not be sent: %2").arg(OneLine(mail.ToAddress), reason));
         farm.People.Ask(
@@ -318,8 +331,9 @@ void SendPeriodicReport(TFarm& farm, const TMailLimits& limits)
     mail.FromAddress = options.CommunicationEmailAddress;
     mail.Subject = QStringLiteral("Kestrion Report ") + EventTimeText(farm.Now());
     mail.Body = ReportBody(farm);
-    SendReport(farm, options.CommunicationEmailDial, options.CommunicationEmailAccount, mail, limits);
-    farm.Events.AddEvent(1, options.ScreamerName, CommunicationType, QStringLiteral("E-mail report sent"));
+    // A failed report has its own event, with the reason: "sent" would say the opposite.
+    if (SendReport(farm, options.CommunicationEmailDial, options.CommunicationEmailAccount, mail, limits))
+        farm.Events.AddEvent(1, options.ScreamerName, CommunicationType, QStringLiteral("E-mail report sent"));
 }
 
 bool SendTestReport(TFarm& farm, bool dial, const QString& account, const QString& smtpHost,

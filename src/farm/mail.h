@@ -54,9 +54,11 @@ public:
     QString Stage() const override;
     bool Finished() const override { return FFinished; }
     void Cancel() override { FCancelled = true; }
+    // Returns once the conversation's thread has ended; what it found is final then.
+    void Wait();
 
-    // Both only once Finished.
-    bool Sent() const { return FSent; }
+    bool Sent() const override { return FSent; }
+    // Only once Finished.
     // Why it was not sent, with what the server said against it.
     QString Reason() const;
 

@@ -31,6 +31,8 @@ public:
     // "Sending mail...", "Connection to server established.", "Message sent.", or why it failed.
     virtual QString Stage() const = 0;
     virtual bool Finished() const = 0;
+    // Once Finished: whether the server took the mail.
+    virtual bool Sent() const = 0;
     // Asks the transfer to stop; it finishes soon after.
     virtual void Cancel() = 0;
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -200,14 +201,13 @@ bool ProcessRunning(const TProcessInformation& processInfo)
     return stat.StartTicks == processInfo.StartTicks;
 }
 
-int RunAndWait(const QString& commandLine, TShowMode showMode)
+int RunAndWait(const QString& program, const QStringList& arguments, TShowMode showMode, int timeoutMs)
 {
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
+    if (program.isEmpty())
         return -1;
     QProcess process;
-    process.setProgram(words.takeFirst());
-    process.setArguments(words);
+    process.setProgram(program);
+    process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     if (showMode == TShowMode::Hidden) {
         process.setStandardOutputFile(QProcess::nullDevice());
@@ -218,13 +218,19 @@ int RunAndWait(const QString& commandLine, TShowMode showMode)
 
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     process.start();
     if (!process.waitForStarted(-1))
         return -1;
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
     if (process.state() != QProcess::NotRunning) {
-        // The loop also ends when the application quits; the command ends with it.
+        if (timeoutMs >= 0)
+            timeout.start(timeoutMs);
+        loop.exec();
+    }
+    if (process.state() != QProcess::NotRunning) {
+        // The loop also ends on the timeout and when the application quits; the command ends with it.
         process.kill();
         process.waitForFinished();
         return -1;

@@ -27,6 +27,8 @@ bool StartProcess(const QString& application, const QString& commandLine, const 
     bool normalPriority, TProcessInformation& processInfo, TShowMode showMode, const QString& windowTitle);
 // True while the process has not ended (zombies count as ended) and its id was not reused since.
 bool ProcessRunning(const TProcessInformation& processInfo);
-// Runs the command with normal priority to its end while the event loop keeps turning, and returns its
-// exit code; -1 when it could not start, crashed, or the application quit while it ran.
-int RunAndWait(const QString& commandLine, TShowMode showMode);
+// Runs `program` with `arguments` (handed over as they are, never split or read by a shell) with
+// normal priority to its end while the event loop keeps turning, and returns its exit code; -1
+// when it could not start, crashed, ran longer than `timeoutMs` (then it is killed), or the
+// application quit while it ran.
+int RunAndWait(const QString& program, const QStringList& arguments, TShowMode showMode, int timeoutMs = -1);

@@ -247,6 +247,16 @@ TEST_F(Housekeeping, TheReportGoesIntervalMinutesAndTwoSecondsApart)
         Tick();
     EXPECT_EQ(Controller->Housekeeping().ReportTicks(), 5);
     EXPECT_EQ(reports, 2);
+
+    // No interval below a minute, whatever the file says.
+    Options.CommunicationEmail = true;
+    Options.CommunicationInterval = -1;
+    for (int tick = 1; tick <= 57; ++tick)
+        Tick();
+    EXPECT_EQ(reports, 3);
+    for (int tick = 1; tick <= 61; ++tick)
+        Tick();
+    EXPECT_EQ(reports, 3);
 }
 
 TEST(Period, ExtremeIntervalsStayInBounds)

@@ -1,5 +1,6 @@
 #include "farm/mail.h"
 
+#include "farm/controller.h"
 #include "farm/farm.h"
 #include "options/options.h"
 
@@ -7,11 +8,16 @@
 #include "smtp_server.h"
 #include "test_files.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -132,8 +138,8 @@ TEST_F(Mail, AReportNamesTheScenesAndTheComputers)
     EXPECT_TRUE(data.endsWith(body.join(QStringLiteral("\r\n")) + "\r\n")) << data.toStdString();
 }
 
-// Whatever goes wrong, the report ends in the box, an event with the reason and the periodic
-// event, and the ticks go on while the send waits.
+// Whatever goes wrong, the report ends in the box and one event with the reason (never "sent"),
+// and the ticks go on while the send waits.
 TEST_F(Mail, EveryFailureEndsInTheMessageAndTheEvents)
 {
     QTcpServer gone;
@@ -165,7 +171,7 @@ TEST_F(Mail, EveryFailureEndsInTheMessageAndTheEvents)
         SendPeriodicReport(failing, Quick);
 
         EXPECT_EQ(watching.Asked, QStringList { NotSentText });
-        ASSERT_EQ(failing.Events.Count(), 2);
+        ASSERT_EQ(failing.Events.Count(), 1);
         const TEvent& failure = failing.Events.Item(0);
         EXPECT_EQ(failure.Level, 1);
         EXPECT_EQ(failure.Origin, QStringLiteral("Mailer"));
@@ -173,7 +179,6 @@ TEST_F(Mail, EveryFailureEndsInTheMessageAndTheEvents)
         EXPECT_TRUE(failure.Comment.startsWith(QStringLiteral("Mail to farm@example.com could not be sent: ")))
             << failure.Comment.toStdString();
         EXPECT_TRUE(failure.Comment.contains(QString::fromUtf8(reason))) << failure.Comment.toStdString();
-        EXPECT_EQ(failing.Events.Item(1).Comment, QStringLiteral("E-mail report sent"));
     }
     // The stalled and the garbage server take two seconds each.
     EXPECT_GT(ticks, 20);
@@ -249,6 +254,59 @@ TEST_F(Mail, DialAndHangUpAroundTheSend)
 
     EXPECT_FALSE(server.NextMail(10000).isEmpty());
     EXPECT_EQ(ReadBytes(log), QByteArray("pon 1 Office Line\npoff 1 Office Line\n"));
+}
+
+} // namespace
+
+namespace {
+
+// The housekeeping goes on while the periodic report waits for its server, and a farm closed
+// meanwhile cancels the mail and says nothing of it after its end.
+TEST_F(Mail, TheTickGoesOnDuringAReportAndClosingCancelsIt)
+{
+    class TWatchingPeople : public TScriptedPeople
+    {
+    public:
+        void SetInfoMark(bool) override { ++Ticks; }
+        void WatchMail(TMailTransfer& transfer) override
+        {
+            Watching = true;
+            const int before = Ticks;
+            QEventLoop loop;
+            QTimer::singleShot(300, &loop, &QEventLoop::quit);
+            loop.exec();
+            TicksDuringMail = Ticks - before;
+            CloseFarm();
+            WaitUntilFinished(transfer);
+        }
+        std::function<void()> CloseFarm;
+        bool Watching = false;
+        int Ticks = 0;
+        int TicksDuringMail = 0;
+    } watching;
+    Serve(QStringLiteral("stall"));
+    QTemporaryDir directory;
+    options.Master = true;
+    options.ScreamerDirectory = directory.path();
+    options.SaverEnabled = false;
+    options.CommunicationEmail = true;
+    options.CommunicationInterval = 1;
+    TController controller(options, watching, clock);
+    watching.CloseFarm = [&controller] { controller.Close(); };
+    controller.Start();
+    // A minute of ticks in a moment.
+    controller.TimerGeneral.setInterval(2);
+    QElapsedTimer waited;
+    waited.start();
+    while (!watching.Watching && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_TRUE(watching.Watching);
+    EXPECT_GT(watching.TicksDuringMail, 10);
+    // Closed with the default limits of a minute: the cancel ended it, and after "Ended" nothing.
+    EXPECT_LT(waited.elapsed(), 30000);
+    EXPECT_EQ(controller.Farm().Events.Item(controller.Farm().Events.Count() - 1).Comment,
+        QStringLiteral("Ended"));
+    EXPECT_FALSE(watching.Asked.contains(NotSentText));
 }
 
 } // namespace

@@ -150,11 +150,19 @@ TEST(Processes, StartFailsWhenTheProgramCannotRun)
 
 TEST(Processes, RunAndWaitReturnsTheExitCode)
 {
-    EXPECT_EQ(RunAndWait(QStringLiteral("sh -c \"exit 3\""), TShowMode::Hidden), 3);
-    EXPECT_EQ(RunAndWait(QStringLiteral("/bin/true"), TShowMode::Normal), 0);
-    EXPECT_EQ(RunAndWait(QStringLiteral("/nonexistent/pon provider"), TShowMode::Normal), -1);
-    EXPECT_EQ(RunAndWait(QString(), TShowMode::Normal), -1);
-    EXPECT_EQ(RunAndWait(QStringLiteral("sh -c \"kill -9 $$\""), TShowMode::Hidden), -1);
+    const QString shell = QStringLiteral("sh");
+    EXPECT_EQ(RunAndWait(shell, { QStringLiteral("-c"), QStringLiteral("exit 3") }, TShowMode::Hidden), 3);
+    EXPECT_EQ(RunAndWait(QStringLiteral("/bin/true"), {}, TShowMode::Normal), 0);
+    EXPECT_EQ(RunAndWait(QStringLiteral("/nonexistent/pon"), { QStringLiteral("provider") }, TShowMode::Normal), -1);
+    EXPECT_EQ(RunAndWait(QString(), {}, TShowMode::Normal), -1);
+    EXPECT_EQ(RunAndWait(shell, { QStringLiteral("-c"), QStringLiteral("kill -9 $$") }, TShowMode::Hidden), -1);
+    // An argument with quotes and spaces arrives as one, untouched.
+    const QString account = QStringLiteral("Office\" nodetach \"x");
+    EXPECT_EQ(RunAndWait(shell, { QStringLiteral("-c"), QStringLiteral("[ \"$0\" = '%1' ]").arg(account), account },
+                  TShowMode::Hidden),
+        0);
+    // A command that hangs is ended once its time is up.
+    EXPECT_EQ(RunAndWait(QStringLiteral("sleep"), { QStringLiteral("30") }, TShowMode::Hidden, 100), -1);
 }
 
 TEST(Processes, RunAndWaitKeepsEventsFlowing)
@@ -162,6 +170,6 @@ TEST(Processes, RunAndWaitKeepsEventsFlowing)
     bool ticked = false;
     QObject context;
     QTimer::singleShot(0, &context, [&ticked] { ticked = true; });
-    EXPECT_EQ(RunAndWait(QStringLiteral("sleep 0.2"), TShowMode::Hidden), 0);
+    EXPECT_EQ(RunAndWait(QStringLiteral("sleep"), { QStringLiteral("0.2") }, TShowMode::Hidden), 0);
     EXPECT_TRUE(ticked);
 }

@@ -14,6 +14,7 @@ class TFakeTransfer : public TMailTransfer
 public:
     QString Stage() const override { return StageText; }
     bool Finished() const override { return Done; }
+    bool Sent() const override { return false; }
     void Cancel() override { Cancelled = true; }
 
     QString StageText = QStringLiteral("Sending mail...");
