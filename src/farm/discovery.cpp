@@ -6,6 +6,8 @@
 #include "options/options.h"
 #include "support/people.h"
 
+#include <algorithm>
+
 namespace {
 
 QString NodeText(int number)
@@ -35,6 +37,11 @@ TDiscovery::TDiscovery(TFarm& farm)
     : FFarm(farm)
 { }
 
+int HighestScreamerNumber(const TOptions& options)
+{
+    return std::min(options.MasterScreamerComputers, OverviewItemLimit);
+}
+
 void TDiscovery::Rescan()
 {
     if (!FFarm.IsMaster()) {
@@ -43,7 +50,7 @@ void TDiscovery::Rescan()
         return;
     }
     const TOptions& options = FFarm.Options;
-    for (int number = 1; number <= options.MasterScreamerComputers; ++number)
+    for (int number = 1; number <= HighestScreamerNumber(options); ++number)
         if (FFarm.Computers.NumberFree(number)) {
             DeleteAck(options, number);
             WriteJob(options, number, JobInit);
@@ -57,7 +64,7 @@ void TDiscovery::TimerMasterRescanTimer()
 {
     const TOptions& options = FFarm.Options;
     int found = 0;
-    for (int number = 1; number <= options.MasterScreamerComputers; ++number) {
+    for (int number = 1; number <= HighestScreamerNumber(options); ++number) {
         TAck ack;
         if (!FFarm.Computers.NumberFree(number) || !ReadAck(options, number, ack)
             || ack.State != AckInitializing)

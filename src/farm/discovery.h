@@ -6,6 +6,11 @@
 #include <functional>
 
 class TFarm;
+class TOptions;
+
+// The highest node number a Master scans: `MasterScreamerComputers`, but never past what the
+// overview can describe, so a number typed too large cannot make a rescan write jobs for ever.
+int HighestScreamerNumber(const TOptions& options);
 
 class TDiscovery
 {

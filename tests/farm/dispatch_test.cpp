@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 #include <map>
 
 namespace {
@@ -527,4 +528,14 @@ TEST_F(DispatchFarm, SceneStartedOverWhileRenderingNeverPutsTwoNodesOnOneFrame)
     // The frames the slow node held are rendered again after it, from the new start.
     for (int frame = 1; frame <= 8; ++frame)
         EXPECT_GE(Rendered[QStringLiteral("/scenes/many.lns")][frame], frame <= 2 ? 2 : 1) << frame;
+}
+
+// A highest node number typed far too large scans only as far as the overview reaches.
+TEST(Rescan, ScansNoFurtherThanTheOverviewReaches)
+{
+    TOptions options;
+    options.MasterScreamerComputers = 9;
+    EXPECT_EQ(HighestScreamerNumber(options), 9);
+    options.MasterScreamerComputers = std::numeric_limits<int>::max();
+    EXPECT_EQ(HighestScreamerNumber(options), OverviewItemLimit);
 }
