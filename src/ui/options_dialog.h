@@ -5,6 +5,7 @@
 #include "ui/look.h"
 
 #include <QDialog>
+#include <QSize>
 #include <functional>
 
 class QCheckBox;
@@ -112,6 +113,8 @@ public:
     QPushButton* ButtonCommunicationPagerTest;
 
     QPushButton* PanelLookColor;
+    // The colour the panel shows, as a swatch of this size.
+    static constexpr QSize SwatchSize { 64, 24 };
     QCheckBox* CheckBoxLookTray;
 
     QPushButton* ButtonOk;
