@@ -53,13 +53,12 @@ public:
 
     QString Stage() const override;
     bool Finished() const override { return FFinished; }
+    bool Sent() const override { return FSent; }
     void Cancel() override { FCancelled = true; }
     // Returns once the conversation's thread has ended; what it found is final then.
     void Wait();
 
-    bool Sent() const override { return FSent; }
-    // Only once Finished.
-    // Why it was not sent, with what the server said against it.
+    // Why it was not sent, with what the server said against it; only once Finished.
     QString Reason() const;
 
 private:
