@@ -334,5 +334,6 @@ void ExecuteRemoteCommand(
     TExecution execution(farm, discovery, command, scenesChanged, computersChanged);
     execution.IdentifySender();
     execution.Run();
-    // The "Lists" broadcast to the Remotes connected over TCP/IP goes here, with the link.
+    // Every command is answered with the lists, for the Remotes connected over TCP/IP.
+    farm.ListsChanged = true;
 }

@@ -13,6 +13,7 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     : FFarm(options, people, clock)
     , FDiscovery(FFarm)
     , FDispatch(FFarm, FDiscovery)
+    , FLink(FFarm, FDiscovery)
     , FHousekeeping(FFarm, FDiscovery, FIdle)
     , FSaver(FIdle)
 {
@@ -271,11 +272,15 @@ template <typename Work> void TController::Guarded(QString& lastError, Work work
 void TController::TimerMasterTimer()
 {
     if (!ReadyToDrive()) {
+        // Remotes would get the lists of a Master that holds none.
+        FLink.MasterTick(false);
         if (!FFarm.IsMaster())
             ApplyMode();
         return;
     }
+    FLink.MasterTick(true);
     Guarded(FMasterError, [this] { FDispatch.TimerMasterTimer(); });
+    FLink.BroadcastChangedLists();
 }
 
 void TController::TimerMasterRescanTimer()
@@ -301,8 +306,8 @@ void TController::TimerGeneralTimer()
 {
     Guarded(FGeneralError, [this] {
         FHousekeeping.TimerGeneralTimer();
-        // Commands wait in the outbox until the Master has taken the one before.
-        FFarm.Outbox.Flush(FFarm.Options);
+        // Commands wait in the outbox until the Master has taken the one before, or the link is up.
+        FFarm.FlushOutbox();
     });
 }
 
@@ -350,7 +355,8 @@ void TController::TimerRemoteUpdateAutomaticTimer()
 
 void TController::TimerRemoteTimer()
 {
-    // The TCP/IP link's steps and copying finished frames come with the link.
+    FLink.RemoteTick();
+    // Copying finished frames comes with the automatic update.
     if (!FFarm.Options.RemoteUpdateAutomatic)
         return;
     if (PeriodOver(FRemoteTicks, FFarm.Options.RemoteUpdateAutomaticTime))

@@ -6,6 +6,7 @@
 #include "farm/dispatch.h"
 #include "farm/farm.h"
 #include "farm/housekeeping.h"
+#include "farm/link.h"
 #include "farm/master_lock.h"
 #include "farm/node_launch.h"
 #include "farm/saver_thread.h"
@@ -69,6 +70,7 @@ public:
     TDispatch& Dispatch() { return FDispatch; }
     THousekeeping& Housekeeping() { return FHousekeeping; }
     TIdleCounters& Idle() { return FIdle; }
+    TLink& Link() { return FLink; }
     TSaverThread& Saver() { return FSaver; }
 
     QTimer TimerMaster;
@@ -95,6 +97,7 @@ private:
     TFarm FFarm;
     TDiscovery FDiscovery;
     TDispatch FDispatch;
+    TLink FLink;
     TIdleCounters FIdle;
     THousekeeping FHousekeeping;
     TMasterLock FLock;

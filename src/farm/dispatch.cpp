@@ -25,7 +25,6 @@ void TDispatch::TimerMasterTimer()
     FScenesChanged = false;
     FComputersChanged = false;
     FFarm.People.SetStatus(TStatusPanel::Clock, QStringLiteral("Time ") + ClockText(FFarm.Now()));
-    // The TCP/IP listener's step comes with the link.
     PeriodicRescan();
     UpdateOwnOverviewEntry();
     ReadRemoteCommand();

@@ -29,6 +29,7 @@ void TFarm::UserEvent(const QString& type, const QString& comment)
 
 void TFarm::ScenesChanged()
 {
+    ListsChanged = true;
     People.Refresh(TView::Scenes);
     if (StoresLists() && !SaveSceneList(Scenes, Options.StateScenesFile()))
         People.Ask(SceneListWriteError, false);
@@ -36,6 +37,7 @@ void TFarm::ScenesChanged()
 
 void TFarm::ComputersChanged()
 {
+    ListsChanged = true;
     People.Refresh(TView::Computers);
     if (StoresLists() && !Computers.SaveToFile(Options.StateComputersFile()))
         People.Ask(ComputerListWriteError, false);
@@ -99,7 +101,16 @@ void TFarm::Send(int code, const QStringList& arguments)
 {
     TCommand command = MakeCommand(code, Options);
     command.Arguments = arguments;
-    SendCommand(Outbox, command, Options);
+    Outbox.Send(command);
+    FlushOutbox();
+}
+
+void TFarm::FlushOutbox()
+{
+    if (!Options.RemoteSendTCPIP)
+        Outbox.Flush(Options);
+    else if (LinkTransport)
+        Outbox.Flush(*LinkTransport);
 }
 
 void TFarm::HandBackPiece(TComputer& node)

@@ -58,6 +58,12 @@ public:
 
     // Remote side: fills in this installation as the sender and queues the command for the Master.
     void Send(int code, const QStringList& arguments = {});
+    // Hands waiting commands to the transport the options name: the command file, or the TCP/IP
+    // link while it is up.
+    void FlushOutbox();
+    TCommandTransport* LinkTransport = nullptr;
+    // The Master's lists changed since they last went to the Remotes connected over TCP/IP.
+    bool ListsChanged = false;
 
     // A node leaves with its piece unrendered: the frames go back to their scene, once.
     void HandBackPiece(TComputer& node);

@@ -105,6 +105,7 @@ public:
     // Takes the record out and destroys it.
     void Delete(int index);
     void Clear();
+    void ReplaceWith(TComputerList& other) { FItems = std::move(other.FItems); }
     // Moves a record, as the user drags rows in the Master's computer grid.
     void Move(int from, int to);
 

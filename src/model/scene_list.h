@@ -42,6 +42,8 @@ public:
     void DeleteSceneCopy(const TScene& scene) const;
     // Frees every scene object; no file is touched.
     void Clear() { FItems.clear(); }
+    // Takes the other list's scenes in place of its own (a Remote's copy of the Master's queue).
+    void ReplaceWith(TSceneList& other) { FItems = std::move(other.FItems); }
 
     // The scene a node's piece came from: by ID, or, when the ID names none (the computer file
     // keeps no ID, so after a restart), the last scene of the node's scene file.

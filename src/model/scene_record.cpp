@@ -278,8 +278,15 @@ bool LoadState(TSceneList& list, const QStringList& lines, TComputerList& comput
     int computerCount = 0;
     if (lines.size() < 2 || !TextToInteger(lines[0], sceneCount) || !TextToInteger(lines[1], computerCount))
         return false;
+    if (sceneCount < 0 || computerCount < 0)
+        return false;
+    const int scenesBefore = list.Count();
+    const int computersBefore = computers.Count();
     qsizetype index = 1;
     ReadScenes(list, lines, index, sceneCount);
     computers.ReadRecords(lines, index, computerCount);
-    return true;
+    const bool allRead
+        = list.Count() - scenesBefore == sceneCount && computers.Count() - computersBefore == computerCount;
+    const bool lastClosed = sceneCount + computerCount == 0 || (index < lines.size() && IsRecordEnd(lines[index]));
+    return allRead && lastClosed && index >= lines.size() - 1;
 }

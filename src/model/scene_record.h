@@ -23,7 +23,8 @@ bool SaveSceneList(TSceneList& list, const QString& path);
 // False, with the list unchanged, when the file does not exist or cannot be read.
 bool LoadSceneList(TSceneList& list, const QString& path);
 
-// The Master's whole state as sent to Remotes.
+// The Master's whole state as sent to Remotes. Loading is true only when the lines hold every
+// record their counts announce, each closed, and nothing after them.
 void SaveState(TSceneList& list, const TComputerList& computers, QStringList& lines);
 bool LoadState(TSceneList& list, const QStringList& lines, TComputerList& computers);
 

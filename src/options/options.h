@@ -70,6 +70,8 @@ public:
     bool MasterScanRemote = false;
     bool MasterScreamerOldStyle = false;
     bool MasterScanTCPIP = false;
+    // The port the Master listens on; a Remote names another than 1234 as "host:port".
+    int MasterTCPIPPort = 0;
     bool MasterScenesRemove = false;
     bool MasterScenesVerify = false;
     int MasterScenesRemoveTime = 0;

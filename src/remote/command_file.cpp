@@ -74,6 +74,13 @@ QString RemoteCommandFile(const TOptions& options)
 
 void TCommandOutbox::Send(const TCommand& command)
 {
+    // Asking for the lists twice before the first was answered gets nothing more.
+    if (command.Command == ProgramUpdate && command.Arguments.isEmpty()) {
+        QStringList lines;
+        command.ToLines(lines);
+        if (std::find(FQueue.cbegin(), FQueue.cend(), lines) != FQueue.cend())
+            return;
+    }
     if (FQueue.size() >= size_t(CommandOutboxLimit)) {
         LastError = QStringLiteral("The commands directory has not taken a command for too long; dropped %1")
                         .arg(FQueue.front().value(1));
@@ -84,35 +91,40 @@ void TCommandOutbox::Send(const TCommand& command)
     FQueue.push_back(std::move(lines));
 }
 
-bool TCommandOutbox::Flush(const TOptions& options)
+bool TFileTransport::Deliver(const QStringList& lines, QString& error)
 {
-    if (FQueue.empty())
-        return false;
-    const QString path = RemoteCommandFile(options);
+    const QString path = RemoteCommandFile(FOptions);
     if (NameTaken(path))
         return false;
     const QString temporary = PrivateName(path, QStringLiteral("sending"));
-    QString error;
-    if (!WriteTextLines(temporary, FQueue.front(), TTextEncoding::Utf8, &error)) {
-        LastError = QStringLiteral("Cannot write %1: %2").arg(temporary, error);
+    QString reason;
+    if (!WriteTextLines(temporary, lines, TTextEncoding::Utf8, &reason)) {
+        error = QStringLiteral("Cannot write %1: %2").arg(temporary, reason);
         return false;
     }
-    if (!MoveIntoFreeName(temporary, path, error)) {
-        if (!error.isEmpty())
-            LastError = error;
-        return false;
+    return MoveIntoFreeName(temporary, path, error);
+}
+
+bool TCommandOutbox::Flush(TCommandTransport& transport)
+{
+    bool delivered = false;
+    while (!FQueue.empty()) {
+        QString error;
+        if (!transport.Deliver(FQueue.front(), error)) {
+            if (!error.isEmpty())
+                LastError = error;
+            break;
+        }
+        FQueue.pop_front();
+        delivered = true;
     }
-    FQueue.pop_front();
-    return true;
+    return delivered;
 }
 
 bool SendCommand(TCommandOutbox& outbox, const TCommand& command, const TOptions& options)
 {
-    // Over TCP/IP the client link carries commands; that link is a piece of its own.
-    if (options.RemoteSendTCPIP)
-        return false;
     outbox.Send(command);
-    return outbox.Flush(options);
+    return !options.RemoteSendTCPIP && outbox.Flush(options);
 }
 
 bool ReadRemoteCommandFile(const TOptions& options, TCommand& command)

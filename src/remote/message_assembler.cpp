@@ -66,6 +66,8 @@ void TMessageAssembler::TakeLines(QList<TMessage>& messages)
             if (next < FBuffer.size()) {
                 if (data[next] == '\n')
                     ++next;
+            } else if (FLines == 0 && QByteArrayView(FBuffer).sliced(FScanned, end - FScanned) != HeaderBytes()) {
+                // Blank or garbage: an LF that may follow changes nothing.
             } else if (FLines + 1 != FNeeded) {
                 // Whether an LF follows decides where the next line starts.
                 return;
@@ -80,6 +82,11 @@ void TMessageAssembler::TakeLines(QList<TMessage>& messages)
 bool TMessageAssembler::TakeLine(qsizetype end, qsizetype next, QList<TMessage>& messages)
 {
     const QByteArrayView line = QByteArrayView(FBuffer).sliced(FScanned, end - FScanned);
+    if (FLines == 0 && line.isEmpty()) {
+        // Blank lines between messages are no garbage.
+        StartMessage(next);
+        return false;
+    }
     if (FLines == 0 && line != QByteArrayView(HeaderBytes())) {
         DropToNextHeader(FStart, messages);
         return false;
@@ -162,6 +169,11 @@ QByteArray MessageBytes(const TCommand& command)
 {
     QStringList lines;
     command.ToLines(lines);
+    return LinesBytes(lines);
+}
+
+QByteArray LinesBytes(const QStringList& lines)
+{
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";

@@ -56,3 +56,4 @@ private:
 
 // A command as it travels on the link: its lines, each ending in CR LF, in UTF-8.
 QByteArray MessageBytes(const TCommand& command);
+QByteArray LinesBytes(const QStringList& lines);

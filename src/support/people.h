@@ -66,6 +66,10 @@ public:
     virtual void ShowIdle(const TIdleFigures&) { }
     // The splash window, unless it shows already: a Remote's node started on an idle computer.
     virtual void ShowSplash() { }
+    // The Master closes its Remotes: the program ends without asking.
+    virtual void CloseOnMastersOrder() { }
+    // The colours of the options changed (the Master's surprise).
+    virtual void ApplyColours() { }
     // Shows a mail being sent until it finished or people cancelled it; without windows this
     // only waits.
     virtual void WatchMail(TMailTransfer& transfer) { WaitUntilFinished(transfer); }
