@@ -350,9 +350,11 @@ void TController::TimerRemoteUpdateAutomaticTimer()
 
 void TController::TimerRemoteTimer()
 {
-    // The TCP/IP link's steps and copying finished frames come with the link.
+    // The TCP/IP link's steps come with the link.
     if (!FFarm.Options.RemoteUpdateAutomatic)
         return;
-    if (PeriodOver(FRemoteTicks, FFarm.Options.RemoteUpdateAutomaticTime))
+    if (PeriodOver(FRemoteTicks, FFarm.Options.RemoteUpdateAutomaticTime)) {
         Update();
+        CopyFinishedScenes(FFarm);
+    }
 }
