@@ -356,9 +356,10 @@ void TController::TimerRemoteUpdateAutomaticTimer()
 void TController::TimerRemoteTimer()
 {
     FLink.RemoteTick();
-    // Copying finished frames comes with the automatic update.
     if (!FFarm.Options.RemoteUpdateAutomatic)
         return;
-    if (PeriodOver(FRemoteTicks, FFarm.Options.RemoteUpdateAutomaticTime))
+    if (PeriodOver(FRemoteTicks, FFarm.Options.RemoteUpdateAutomaticTime)) {
         Update();
+        CopyFinishedScenes(FFarm);
+    }
 }

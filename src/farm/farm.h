@@ -12,6 +12,8 @@
 #include "remote/overview.h"
 #include "support/clock.h"
 
+#include <QHash>
+#include <QSet>
 #include <functional>
 
 class TMailTransfer;
@@ -86,6 +88,12 @@ public:
             RequestRemoteUpdate();
     }
     std::function<void()> RequestRemoteUpdate;
+
+    // A Remote's automatic copies of finished frames (remote_update): the scenes it copied and
+    // reported to the Master, until the Master's list shows them copied, and the failure last
+    // said of each scene, so a failure that lasts is said once.
+    QSet<int> CopiesReported;
+    QHash<int, QString> CopyFailures;
 
 private:
     bool StoresLists() const;
