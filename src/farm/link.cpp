@@ -273,5 +273,8 @@ void TLink::ShowLinkStatus()
     QString text = FStatus;
     if (!FFarm.IsMaster() && FFarm.Outbox.Pending() > 0)
         text += QStringLiteral(" (%1 waiting)").arg(FFarm.Outbox.Pending());
-    FFarm.People.SetStatus(TStatusPanel::LinkStatus, text + FDots);
+    text += FDots;
+    if (text != FShown)
+        FFarm.People.SetStatus(TStatusPanel::LinkStatus, text);
+    FShown = text;
 }

@@ -75,6 +75,7 @@ private:
     int FReconnectCounter = 0;
     QString FStatus;
     QString FDots;
+    QString FShown;
     QString FListenError;
     qint64 FListsSentMs = -1;
     QHash<QString, qint64> FRefusedAt;

@@ -153,9 +153,9 @@ TServerLink::TServerLink(quint16 port)
 TServerLink::~TServerLink()
 {
     // Closing sockets signals; nothing of a half-destroyed link may answer.
-    FServer->disconnect(this);
-    for (TLinkPeer* peer : std::as_const(FPeers)) {
-        peer->Socket->disconnect(this);
+    FServer->disconnect();
+    for (TLinkPeer* peer : QList<TLinkPeer*>(FPeers)) {
+        peer->Socket->disconnect();
         peer->Socket->abort();
     }
 }
@@ -205,7 +205,8 @@ void TServerLink::Accept()
             if (peer->Socket->state() != QAbstractSocket::ConnectedState)
                 Drop(peer);
         });
-        QHostInfo::lookupHost(address.toString(), peer, [this, peer](const QHostInfo& info) {
+        QHostInfo::lookupHost(peer->Host, peer, [this, peer](const QHostInfo& info) {
+            // A name that cannot be found comes back as the address itself.
             if (info.error() == QHostInfo::NoError && !info.hostName().isEmpty())
                 peer->Host = info.hostName();
             SetStatus(peer->Host + QStringLiteral(" connected"));
@@ -217,7 +218,7 @@ void TServerLink::Drop(TLinkPeer* peer)
 {
     if (!FPeers.removeOne(peer))
         return;
-    peer->Socket->disconnect(this);
+    peer->Socket->disconnect();
     peer->deleteLater();
 }
 
@@ -281,7 +282,7 @@ TClientLink::TClientLink(const QString& address)
 
 TClientLink::~TClientLink()
 {
-    FPeer->Socket->disconnect(this);
+    FPeer->Socket->disconnect();
     FPeer->Socket->abort();
 }
 
