@@ -29,6 +29,7 @@ const QString MasterQuestion = QStringLiteral("Are you sure you want to change t
 const QString RemoteQuestion
     = QStringLiteral("Are you sure you want to change this computer to remode mode?");
 const QString HelpMissingText = QStringLiteral("The help pages could not be opened.");
+const QString CloseAllText = QStringLiteral("Are you sure you want to close all Kestrion Remotes?");
 
 } // namespace
 
@@ -45,6 +46,9 @@ void TFormKestrion::ConnectMenus()
     on(m.ProgramOptions, &TFormKestrion::ProgramOptionsClick);
     on(m.ProgramDebug, &TFormKestrion::ProgramDebugClick);
     on(m.ProgramSurprise, &TFormKestrion::ProgramSurpriseClick);
+    on(m.ProgramRemotesOverview, &TFormKestrion::ProgramRemotesOverviewClick);
+    on(m.ProgramRemotesCloseAll, &TFormKestrion::ProgramRemotesCloseAllClick);
+    on(m.ComputersStartOther, &TFormKestrion::ComputersStartOtherClick);
     connect(m.ProgramCheckConfig, &QAction::triggered, this,
         [this] { TFormCheckConfig(this).ShowConfig(FOptions); });
     connect(m.ProgramExit, &QAction::triggered, this, &QWidget::close);
@@ -123,6 +127,7 @@ void TFormKestrion::ProgramOptionsClick()
         Farm().OptionsChanged();
         if (ColorRef(FOptions.LookColorR, FOptions.LookColorG, FOptions.LookColorB) != colour)
             ApplyColours();
+        FMenus->ApplyMode(Farm().IsMaster(), FOptions.TcpIpInUse(), FOptions.InfoVisible);
         ShowTitle();
         // The running Master's tick takes its new interval and its lock the new directory now,
         // not at the next start.
@@ -147,8 +152,34 @@ void TFormKestrion::ProgramDebugClick()
 
 void TFormKestrion::ProgramSurpriseClick()
 {
-    // The colours travel to the Remotes over the TCP/IP link, which this program does not
-    // have yet; without the link the command does nothing, as it always did.
+    if (!Farm().IsMaster() || !FOptions.TcpIpInUse())
+        return;
+    const QColor colour = QColorDialog::getColor(Qt::white, this);
+    if (colour.isValid())
+        FController->Link().Surprise(colour.red(), colour.green(), colour.blue());
+}
+
+void TFormKestrion::ProgramRemotesOverviewClick()
+{
+    TFormRemotes(this).Execute(FController->Link().Connections());
+}
+
+void TFormKestrion::ProgramRemotesCloseAllClick()
+{
+    if (Farm().IsMaster() && FOptions.TcpIpInUse() && FPeople->Ask(CloseAllText, true))
+        FController->Link().CloseAllRemotes();
+}
+
+void TFormKestrion::ComputersStartOtherClick()
+{
+    if (!Farm().IsMaster() || !FOptions.TcpIpInUse())
+        return;
+    const QString chosen = FScreamers->Execute(QString());
+    if (FScreamers->result() != QDialog::Accepted)
+        return;
+    const QString asked = FController->Link().StartOther(chosen);
+    if (!asked.isEmpty())
+        Farm().UserEvent(QStringLiteral("Computers Start"), QStringLiteral("Remotes asked to start Screamer ") + asked);
 }
 
 void TFormKestrion::RememberMarks()

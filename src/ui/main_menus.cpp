@@ -19,12 +19,6 @@ QAction* Hidden(QWidget& window, const QString& caption, const QKeySequence& sho
 }
 
 // Commands whose dialogs are not part of this program yet stay in their place, greyed.
-void NotYet(std::initializer_list<QAction*> actions)
-{
-    for (QAction* action : actions)
-        action->setEnabled(false);
-}
-
 } // namespace
 
 TMainMenus::TMainMenus(QMenuBar& bar, QWidget& window)
@@ -104,22 +98,21 @@ TMainMenus::TMainMenus(QMenuBar& bar, QWidget& window)
     PopupEvents->addActions({ EventsClearAll, EventsClearMinor });
     PopupEvents->addSeparator();
     PopupEvents->addAction(EventsMessage);
-
-    NotYet({ ComputersStartOther });
 }
 
-void TMainMenus::ApplyMode(bool master, bool infoVisible)
+void TMainMenus::ApplyMode(bool master, bool tcpip, bool infoVisible)
 {
     ProgramMaster->setChecked(master);
     ProgramRemote->setChecked(!master);
     ProgramUpdate->setVisible(!master);
-    if (!master)
-        ProgramRemotes->menuAction()->setVisible(false);
+    // The Remotes can be listed, closed and asked to start nodes only over the Master's TCP/IP link.
+    const bool remotes = master && tcpip;
+    ProgramRemotes->menuAction()->setVisible(remotes);
+    ProgramRemotes->menuAction()->setEnabled(remotes);
+    ComputersStartOther->setEnabled(remotes);
     ScenesOpenList->setVisible(master);
     EventsMessageSeparator->setVisible(!master);
     EventsMessage->setVisible(!master);
-    // Starting nodes on other computers needs the TCP/IP link, which is not part of this program yet.
-    ComputersStartOther->setEnabled(false);
     ProgramInfo->setChecked(infoVisible);
 }
 

@@ -16,7 +16,7 @@ struct TMainMenus
     TMainMenus(QMenuBar& bar, QWidget& window);
 
     // Shows, hides and checks what differs between Master and Remote.
-    void ApplyMode(bool master, bool infoVisible);
+    void ApplyMode(bool master, bool tcpip, bool infoVisible);
     void SetStartEntries(const TStartMenus& menus);
 
     QMenu* MenuProgram;

@@ -146,9 +146,14 @@ void TFormKestrion::CreateStatusBar()
         QStringLiteral("TCP/IP"), QString() };
     for (size_t i = 0; i < widths.size(); ++i) {
         auto* panel = new QLabel(texts[i]);
-        panel->setFixedWidth(widths[i]);
         panel->setFrameShape(QFrame::StyledPanel);
-        statusBar()->addWidget(panel);
+        // The link's texts ("Error connecting to Master" and its dots) need the rest of the bar.
+        const bool last = i + 1 == widths.size();
+        if (last)
+            panel->setMinimumWidth(widths[i]);
+        else
+            panel->setFixedWidth(widths[i]);
+        statusBar()->addWidget(panel, last ? 1 : 0);
         FStatusPanels[i] = panel;
     }
     statusBar()->setSizeGripEnabled(true);
@@ -161,6 +166,12 @@ void TFormKestrion::ConnectPeople()
         = [this](TStatusPanel panel, const QString& text) { StatusPanel(panel)->setText(text); };
     FPeople->InfoMarkRequested = [this](bool checked) { FMenus->ProgramInfo->setChecked(checked); };
     FPeople->IdleShown = [this](const TIdleFigures& figures) { FInfo->ShowIdle(figures); };
+    // Closed from the Master's own message: after it is handled, and without the question.
+    FPeople->CloseOrdered = [this] {
+        ForceClose = true;
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    };
+    FPeople->ColoursChanged = [this] { ApplyColours(); };
     FPeople->SplashRequested = [this] {
         if (!FSplash->isVisible())
             FSplash->ShowModeless();
@@ -331,7 +342,7 @@ void TFormKestrion::ApplyMode()
     if (FStarted)
         FController->ApplyMode();
     const bool master = Farm().IsMaster();
-    FMenus->ApplyMode(master, FOptions.InfoVisible);
+    FMenus->ApplyMode(master, FOptions.TcpIpInUse(), FOptions.InfoVisible);
     setWindowTitle(master ? CaptionMaster : CaptionRemote);
     if (master)
         StatusPanel(TStatusPanel::Mode)->setText(QStringLiteral("Master"));

@@ -70,6 +70,9 @@ public:
     void ConnectOptionsDialog(TFormOptions& dialog);
     void ProgramDebugClick();
     void ProgramSurpriseClick();
+    void ProgramRemotesOverviewClick();
+    void ProgramRemotesCloseAllClick();
+    void ComputersStartOtherClick();
     void ScenesAddClick();
     void ScenesRemoveClick();
     void ScenesDuplicateClick();

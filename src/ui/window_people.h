@@ -24,6 +24,16 @@ public:
     void SetInfoMark(bool checked) override;
     void ShowIdle(const TIdleFigures& figures) override;
     void ShowSplash() override;
+    void CloseOnMastersOrder() override
+    {
+        if (CloseOrdered)
+            CloseOrdered();
+    }
+    void ApplyColours() override
+    {
+        if (ColoursChanged)
+            ColoursChanged();
+    }
     // The "Communication" window, a new one each time: a report may fall due while a test mail
     // is on its way.
     void WatchMail(TMailTransfer& transfer) override;
@@ -39,6 +49,8 @@ public:
     std::function<void(bool)> InfoMarkRequested;
     std::function<void(const TIdleFigures&)> IdleShown;
     std::function<void()> SplashRequested;
+    std::function<void()> CloseOrdered;
+    std::function<void()> ColoursChanged;
 
 private:
     TFormQuestion FQuestion;
