@@ -44,6 +44,7 @@ void ForEachSetting(TOptionsType& o, TSettingOrder order, TVisit&& visit)
     visit("MasterRenderInterval", o.MasterRenderInterval, 1000);
     visit("MasterScanRemote", o.MasterScanRemote, true);
     visit("MasterScanTCPIP", o.MasterScanTCPIP, false);
+    visit("MasterTCPIPAllow", o.MasterTCPIPAllow, QString());
     visit("RemoteUpdateCommands", o.RemoteUpdateCommands, true);
     visit("RemoteUpdateAutomatic", o.RemoteUpdateAutomatic, false);
     visit("RemoteUpdateAutomaticTime", o.RemoteUpdateAutomaticTime, 5);

@@ -70,6 +70,8 @@ public:
     bool MasterScanRemote = false;
     bool MasterScreamerOldStyle = false;
     bool MasterScanTCPIP = false;
+    // The computers the TCP/IP port lets in, as typed (remote/allow_list reads it); empty: everyone.
+    QString MasterTCPIPAllow;
     bool MasterScenesRemove = false;
     bool MasterScenesVerify = false;
     int MasterScenesRemoveTime = 0;
