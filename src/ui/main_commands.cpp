@@ -105,6 +105,7 @@ void TFormKestrion::ProgramUpdateClick()
 void TFormKestrion::ConnectOptionsDialog(TFormOptions& dialog)
 {
     dialog.ShowScreamers = [this] { FScreamers->Execute(QString()); };
+    dialog.Inform = [this](const QString& text) { FPeople->Ask(text, false); };
     // The test mail carries the report of the moment the dialog opened.
     dialog.TestMail = [this, body = ReportBody(Farm())](bool dial, const QString& account,
                           const QString& smtpHost, const QString& address) {
