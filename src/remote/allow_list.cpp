@@ -162,12 +162,11 @@ bool TAllowList::Parse(const QString& text, QString& error)
         const int most = parsed.IPv6 ? 128 : 32;
         parsed.Bits = most;
         if (slash >= 0 && (!SmallNumber(entry.mid(slash + 1), parsed.Bits) || parsed.Bits > most))
-            return fail(
-                QStringLiteral("\"%1\" has no network size after \"/\": write 0 to %2 there, "
-                               "such as %3.")
-                    .arg(Shown(entry))
-                    .arg(most)
-                    .arg(parsed.IPv6 ? QStringLiteral("fd00::/8") : QStringLiteral("192.168.1.0/24")));
+            // One arg() call, so a "%2" typed in the entry stays as typed.
+            return fail(QStringLiteral("\"%1\" has no network size after \"/\": write 0 to %2 there, "
+                                       "such as %3.")
+                            .arg(Shown(entry), QString::number(most),
+                                parsed.IPv6 ? QStringLiteral("fd00::/8") : QStringLiteral("192.168.1.0/24")));
         FEntries.push_back(parsed);
     }
     FEveryone = FEntries.empty();
