@@ -96,7 +96,7 @@ QWidget* TFormOptions::BuildMaster()
     grid->addWidget(CheckBoxMasterScanTCPIP, 7, 0, 1, 4);
     // The list of computers takes a row of its own, wide enough for a few networks.
     EditMasterTCPIPAllow = new QLineEdit(page);
-    EditMasterTCPIPAllow->setPlaceholderText(QStringLiteral("192.168.1.0/24, 10.0.0.7"));
+    EditMasterTCPIPAllow->setPlaceholderText(QStringLiteral("for example 192.168.1.0/24, 10.0.0.7"));
     grid->addWidget(Caption(QStringLiteral("Allow TCP/IP connections only from (addresses or networks, "
                                            "empty: everyone):"),
                         EditMasterTCPIPAllow),
