@@ -70,10 +70,26 @@ void TLink::MasterTick(bool driving)
         return;
     }
     FFarm.People.SetStatus(TStatusPanel::Link, LinkOn);
+    ReadAllowList();
     if (FServer && FServer->Port() != options.MasterTCPIPPort)
         Retire(FServer);
     if (!FServer)
         OpenServer();
+}
+
+// Read again whenever the option's text changes; a text that cannot be read lets nobody in.
+void TLink::ReadAllowList()
+{
+    const QString& text = FFarm.Options.MasterTCPIPAllow;
+    if (FAllowRead && text == FAllowText)
+        return;
+    FAllowRead = true;
+    FAllowText = text;
+    QString error;
+    if (!FAllow.Parse(text, error))
+        FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("TCP/IP"),
+            QStringLiteral("No Remote can connect over TCP/IP until the option MasterTCPIPAllow is mended: %1")
+                .arg(error));
 }
 
 void TLink::OpenServer()
@@ -82,6 +98,7 @@ void TLink::OpenServer()
     auto server = std::make_unique<TServerLink>(static_cast<quint16>(std::clamp(port, 0, 65535)));
     server->Status = [this](const QString& text) { SetLinkStatus(text); };
     server->Received = [this](const TCommand& command, const QString&) { ExecuteFromRemote(command); };
+    server->Admit = [this](const QHostAddress& address) { return FAllow.Allows(address); };
     server->Refused
         = [this](const QHostAddress& address, const QString& why) { Refused(AddressText(address), why); };
     QString error;

@@ -4,6 +4,8 @@
 // Master's own broadcasts. On a Remote: the connection, its reconnect cycle with one dot per
 // second, the commands waiting for it, and what the Master pushes carried out.
 
+#include "remote/allow_list.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -53,6 +55,7 @@ public:
 
 private:
     void OpenServer();
+    void ReadAllowList();
     void ExecuteFromRemote(const TCommand& command);
     void Refused(const QString& address, const QString& why);
     void OpenClient();
@@ -77,6 +80,9 @@ private:
     QString FDots;
     QString FShown;
     QString FListenError;
+    TAllowList FAllow;
+    QString FAllowText;
+    bool FAllowRead = false;
     qint64 FListsSentMs = -1;
     QHash<QString, qint64> FRefusedAt;
 };

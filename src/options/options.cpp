@@ -45,6 +45,7 @@ void ForEachSetting(TOptionsType& o, TSettingOrder order, TVisit&& visit)
     visit("MasterScanRemote", o.MasterScanRemote, true);
     visit("MasterScanTCPIP", o.MasterScanTCPIP, false);
     visit("MasterTCPIPPort", o.MasterTCPIPPort, 1234);
+    visit("MasterTCPIPAllow", o.MasterTCPIPAllow, QString());
     visit("RemoteUpdateCommands", o.RemoteUpdateCommands, true);
     visit("RemoteUpdateAutomatic", o.RemoteUpdateAutomatic, false);
     visit("RemoteUpdateAutomaticTime", o.RemoteUpdateAutomaticTime, 5);

@@ -72,6 +72,8 @@ public:
     bool MasterScanTCPIP = false;
     // The port the Master listens on; a Remote names another than 1234 as "host:port".
     int MasterTCPIPPort = 0;
+    // The computers the TCP/IP port lets in, as typed (remote/allow_list reads it); empty: everyone.
+    QString MasterTCPIPAllow;
     bool MasterScenesRemove = false;
     bool MasterScenesVerify = false;
     int MasterScenesRemoveTime = 0;

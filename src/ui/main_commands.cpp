@@ -12,11 +12,13 @@
 #include "ui/look.h"
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
+#include "ui/remotes_dialog.h"
 #include "ui/scene_edit.h"
 #include "ui/screamers_dialog.h"
 #include "ui/splash.h"
 #include "ui/window_people.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QStatusBar>
@@ -109,6 +111,7 @@ void TFormKestrion::ProgramUpdateClick()
 void TFormKestrion::ConnectOptionsDialog(TFormOptions& dialog)
 {
     dialog.ShowScreamers = [this] { FScreamers->Execute(QString()); };
+    dialog.Inform = [this](const QString& text) { FPeople->Ask(text, false); };
     // The test mail carries the report of the moment the dialog opened.
     dialog.TestMail = [this, body = ReportBody(Farm())](bool dial, const QString& account,
                           const QString& smtpHost, const QString& address) {

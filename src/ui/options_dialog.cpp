@@ -1,12 +1,14 @@
 #include "ui/options_dialog.h"
 
 #include "options/options.h"
+#include "remote/allow_list.h"
 #include "support/number_list.h"
 #include "support/paths.h"
 #include "support/text_routines.h"
 #include "ui/dialog_buttons.h"
 #include "ui/directory_box.h"
 #include "ui/help.h"
+#include "ui/question_box.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -94,6 +96,7 @@ TFormOptions::TFormOptions(TOptions& options, QWidget* parent)
     PlacePagesAndButtons(*this, Tabs, ButtonOk, ButtonCancel, ButtonHelp);
 
     ChooseDirectory = [this](QString& directory) { return FFormDirectory->Choose(directory); };
+    Inform = [this](const QString& text) { TFormQuestion(this).Ask(text, false); };
     ConnectRules();
 }
 
@@ -101,7 +104,7 @@ void TFormOptions::ConnectRules()
 {
     for (QCheckBox* box : { CheckBoxScenesRemove, CheckBoxRemoteUpdateAutomatic, CheckBoxEventsFile,
              CheckBoxEventsClearMajor, CheckBoxEventsClearMinor, CheckBoxSaverEnabled,
-             CheckBoxCommunicationEmail, CheckBoxCommunicationEmailDial })
+             CheckBoxCommunicationEmail, CheckBoxCommunicationEmailDial, CheckBoxMasterScanTCPIP })
         connect(box, &QCheckBox::toggled, this, &TFormOptions::UpdateEnabling);
     connect(RadioButtonRemoteSendTCPIP, &QRadioButton::toggled, this, &TFormOptions::UpdateEnabling);
     // Copying frames needs the automatic updates that notice a scene is rendered.
@@ -131,6 +134,7 @@ void TFormOptions::UpdateEnabling()
 {
     EditScenesRemove->setEnabled(CheckBoxScenesRemove->isChecked());
     EditRemoteUpdateAutomatic->setEnabled(CheckBoxRemoteUpdateAutomatic->isChecked());
+    EditMasterTCPIPAllow->setEnabled(CheckBoxMasterScanTCPIP->isChecked());
     const bool tcpip = RadioButtonRemoteSendTCPIP->isChecked();
     EditRemoteSendTCPIPMaster->setEnabled(tcpip);
     CheckBoxRemoteUpdateCommands->setEnabled(!tcpip);
@@ -178,6 +182,7 @@ void TFormOptions::ShowOptions()
     CheckBoxScenesVerify->setChecked(o.MasterScenesVerify);
     CheckBoxMasterScanRemote->setChecked(o.MasterScanRemote);
     CheckBoxMasterScanTCPIP->setChecked(o.MasterScanTCPIP);
+    EditMasterTCPIPAllow->setText(o.MasterTCPIPAllow);
 
     CheckBoxRemoteUpdateCommands->setChecked(o.RemoteUpdateCommands);
     CheckBoxRemoteUpdateAutomatic->setChecked(o.RemoteUpdateAutomatic);
@@ -233,6 +238,7 @@ void TFormOptions::TakeOptions()
     o.MasterScenesVerify = CheckBoxScenesVerify->isChecked();
     o.MasterScanRemote = CheckBoxMasterScanRemote->isChecked();
     o.MasterScanTCPIP = CheckBoxMasterScanTCPIP->isChecked();
+    o.MasterTCPIPAllow = EditMasterTCPIPAllow->text();
 
     o.RemoteUpdateCommands = CheckBoxRemoteUpdateCommands->isChecked();
     o.RemoteUpdateAutomatic = CheckBoxRemoteUpdateAutomatic->isChecked();
@@ -288,6 +294,32 @@ bool TFormOptions::Execute()
         return false;
     TakeOptions();
     return true;
+}
+
+void TFormOptions::accept()
+{
+    if (CheckAllowList())
+        QDialog::accept();
+}
+
+// Checked only where the user can mend it: a list typed in but switched off, or on the page of
+// the other mode, is kept as typed, and the Master lets nobody in by a list it cannot read.
+bool TFormOptions::CheckAllowList()
+{
+    if (!Tabs->isTabVisible(Tabs->indexOf(TabMaster)) || !CheckBoxMasterScanTCPIP->isChecked())
+        return true;
+    TAllowList list;
+    QString error;
+    if (list.Parse(EditMasterTCPIPAllow->text(), error))
+        return true;
+    Tabs->setCurrentWidget(TabMaster);
+    EditMasterTCPIPAllow->setFocus();
+    EditMasterTCPIPAllow->selectAll();
+    if (Inform)
+        Inform(QStringLiteral("The computers allowed TCP/IP connections cannot be read. %1 "
+                              "Leave the field empty to allow every computer.")
+                   .arg(error));
+    return false;
 }
 
 void TFormOptions::SetPanelColor(TColorRef colour)

@@ -42,6 +42,8 @@ public:
     std::function<void()> ShowScreamers;
     // The directory picker: true and the chosen directory when closed with Ok. Tests replace it.
     std::function<bool(QString& directory)> ChooseDirectory;
+    // Tells the user why Ok did not close the dialog; the question box unless replaced.
+    std::function<void(const QString& text)> Inform;
 
     QTabWidget* Tabs;
     QWidget* TabMaster;
@@ -61,6 +63,7 @@ public:
     QCheckBox* CheckBoxScenesVerify;
     QCheckBox* CheckBoxMasterScanRemote;
     QCheckBox* CheckBoxMasterScanTCPIP;
+    QLineEdit* EditMasterTCPIPAllow;
 
     QCheckBox* CheckBoxRemoteUpdateCommands;
     QCheckBox* CheckBoxRemoteUpdateAutomatic;
@@ -121,6 +124,9 @@ public:
     QPushButton* ButtonCancel;
     QPushButton* ButtonHelp;
 
+    // Ok: closes only when the fields can be taken as they are.
+    void accept() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -140,6 +146,7 @@ private:
     void PickEventsFile();
     void PickColour();
     void SendTestMail();
+    bool CheckAllowList();
 
     TOptions& FOptions;
     TFormDirectory* FFormDirectory;

@@ -94,8 +94,16 @@ QWidget* TFormOptions::BuildMaster()
     grid->addWidget(CheckBoxScenesVerify, 5, 0, 1, 4);
     grid->addWidget(CheckBoxMasterScanRemote, 6, 0, 1, 4);
     grid->addWidget(CheckBoxMasterScanTCPIP, 7, 0, 1, 4);
+    // The list of computers takes a row of its own, wide enough for a few networks.
+    EditMasterTCPIPAllow = new QLineEdit(page);
+    EditMasterTCPIPAllow->setPlaceholderText(QStringLiteral("for example 192.168.1.0/24, 10.0.0.7"));
+    grid->addWidget(Caption(QStringLiteral("Allow TCP/IP connections only from (addresses or networks, "
+                                           "empty: everyone):"),
+                        EditMasterTCPIPAllow),
+        8, 0, 1, 4);
+    grid->addWidget(EditMasterTCPIPAllow, 9, 0, 1, 4);
     EndPage(grid);
-    Disable({ CheckBoxScenesRemove, CheckBoxMasterScanTCPIP });
+    Disable({ CheckBoxScenesRemove });
     return page;
 }
 
@@ -123,7 +131,6 @@ QWidget* TFormOptions::BuildRemote()
         Caption(QStringLiteral("IP address of Master computer"), EditRemoteSendTCPIPMaster), 6, 0);
     grid->addWidget(EditRemoteSendTCPIPMaster, 6, 1, 1, 2);
     EndPage(grid);
-    Disable({ RadioButtonRemoteSendTCPIP });
     return page;
 }
 

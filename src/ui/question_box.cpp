@@ -35,10 +35,16 @@ TFormQuestion::TFormQuestion(QWidget* parent)
     auto* buttons = new QHBoxLayout(PanelBottom);
     PlaceOkCancel(*this, *buttons, ButtonOk, ButtonCancel);
 
+    // The text sits in rows with margins, not centred by alignment: an aligned item is measured
+    // at the box's whole width, and a text that wraps once more there lost its last line.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 8, 0, 0);
-    layout->addWidget(LabelQuestion, 1, Qt::AlignHCenter);
-    layout->addWidget(CheckBox, 0, Qt::AlignHCenter);
+    for (QWidget* widget : { static_cast<QWidget*>(LabelQuestion), static_cast<QWidget*>(CheckBox) }) {
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(8, 0, 8, 0);
+        row->addWidget(widget);
+        layout->addLayout(row, widget == LabelQuestion ? 1 : 0);
+    }
     layout->addWidget(PanelBottom);
 
     TimerClose.setInterval(60000);

@@ -242,6 +242,37 @@ TEST_F(Link, TheMasterSurvivesGarbageAndSaysOnceThatItCannotListen)
     EXPECT_FALSE(second.controller->Link().Serving());
 }
 
+TEST_F(Link, AComputerOutsideTheAllowListIsClosedAtOnce)
+{
+    auto master = std::make_unique<TInstallation>(commands.path(), true);
+    master->options.MasterScanTCPIP = true;
+    master->options.MasterTCPIPPort = port;
+    master->options.MasterTCPIPAllow = QStringLiteral("10.0.0.0/8");
+    master->controller->TimerMasterTimer();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QTcpSocket raw;
+        raw.connectToHost(QHostAddress::LocalHost, port);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return raw.state() == QAbstractSocket::UnconnectedState; }));
+    }
+    EXPECT_EQ(master->people.Panel(TStatusPanel::LinkStatus), QStringLiteral("Refused 127.0.0.1"));
+    const TEventLog& events = master->Farm().Events;
+    EXPECT_EQ(events.Item(events.Count() - 1).Comment,
+        QStringLiteral("Refused the connection of 127.0.0.1: not in the allowed addresses (MasterTCPIPAllow)."));
+    EXPECT_EQ(events.Item(events.Count() - 2).Comment, QStringLiteral("Started."));
+
+    // Let in once listed; a list that cannot be read lets nobody in and says so.
+    master->options.MasterTCPIPAllow = QStringLiteral("10.0.0.0/8 127.0.0.1");
+    master->controller->TimerMasterTimer();
+    auto remote = StartRemote();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return remote->controller->Link().Connected(); }));
+    master->options.MasterTCPIPAllow = QStringLiteral("render-room");
+    master->controller->TimerMasterTimer();
+    EXPECT_TRUE(events.Item(events.Count() - 1).Comment.startsWith(QStringLiteral("No Remote can connect")));
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress::LocalHost, port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused.state() == QAbstractSocket::UnconnectedState; }));
+}
+
 // What the Master pushes, carried out without a link.
 TEST(MasterCommand, ListsColoursAndStarts)
 {

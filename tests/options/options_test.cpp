@@ -47,15 +47,15 @@ TEST(Options, FirstStartRunsOnDefaultsAndSavesThemInOrder)
         CrLf({ "[Options]", "Master=0", "InfoVisible=1", "Debug=0", "FramesRendered=0",
             "MasterScreamerOldStyle=0", "MasterScreamerComputers=9", "MasterScreamerFrames=1",
             "MasterScenesRemove=0", "MasterScenesRemoveTime=30", "MasterScenesVerify=1",
-            "MasterRenderInterval=1000", "MasterScanRemote=1", "MasterScanTCPIP=0", "MasterTCPIPPort=1234", "RemoteUpdateCommands=1",
-            "RemoteUpdateAutomatic=0", "RemoteUpdateAutomaticTime=5", "RemoteAllowCopy=0",
-            "RemoteCommandsMaster=1", "RemoteSendTCPIP=0", "RemoteSendTCPIPMaster=127.0.0.1",
-            "ScreamerDirectory=(none)", "ScreamerFilename=(none)", "ScreamerConfig=(none)",
-            "ConfigNumber=(none)", "ScreamerName=" + options.ScreamerName, "ScreamerNumbers=1",
-            "ScreamerInterval=1", "ScreamerHide=0", "ScreamerPriorityIdle=0", "EventsFile=0",
-            "EventsFileName=(none)", "EventsClearMajor=0", "EventsClearTimeMajor=24", "EventsClearMinor=0",
-            "EventsClearTimeMinor=60", "SaverEnabled=1", "SaverSeconds=300", "SaverNoise=1",
-            "SaverPercentage=95", "CommunicationInterval=120", "CommunicationEmail=0",
+            "MasterRenderInterval=1000", "MasterScanRemote=1", "MasterScanTCPIP=0",
+            "MasterTCPIPPort=1234", "MasterTCPIPAllow=", "RemoteUpdateCommands=1", "RemoteUpdateAutomatic=0",
+            "RemoteUpdateAutomaticTime=5", "RemoteAllowCopy=0", "RemoteCommandsMaster=1", "RemoteSendTCPIP=0",
+            "RemoteSendTCPIPMaster=127.0.0.1", "ScreamerDirectory=(none)", "ScreamerFilename=(none)",
+            "ScreamerConfig=(none)", "ConfigNumber=(none)", "ScreamerName=" + options.ScreamerName,
+            "ScreamerNumbers=1", "ScreamerInterval=1", "ScreamerHide=0", "ScreamerPriorityIdle=0",
+            "EventsFile=0", "EventsFileName=(none)", "EventsClearMajor=0", "EventsClearTimeMajor=24",
+            "EventsClearMinor=0", "EventsClearTimeMinor=60", "SaverEnabled=1", "SaverSeconds=300",
+            "SaverNoise=1", "SaverPercentage=95", "CommunicationInterval=120", "CommunicationEmail=0",
             "CommunicationEmailDial=1", "CommunicationEmailAccount=(none)", "CommunicationEmailSmtp=(none)",
             "CommunicationEmailAddress=(none)", "LookColorR=90", "LookColorG=110", "LookColorB=90",
             "LookTray=1", "", "[SceneDefault]", "SceneDefaultCount=0" }));
@@ -68,7 +68,8 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
     const QString text = CrLf({ "; hand notes", "[Options]", "Master=1", "InfoVisible=0", "Debug=1",
         "FramesRendered=1234", "MasterScreamerOldStyle=1", "MasterScreamerComputers=31",
         "MasterScreamerFrames=4", "MasterScenesRemove=1", "MasterScenesRemoveTime=45", "MasterScenesVerify=0",
-        "MasterRenderInterval=2500", "MasterScanRemote=0", "MasterScanTCPIP=1", "MasterTCPIPPort=4321", "RemoteUpdateCommands=0",
+        "MasterRenderInterval=2500", "MasterScanRemote=0", "MasterScanTCPIP=1", "MasterTCPIPPort=4321",
+        "MasterTCPIPAllow=192.168.1.0/24; 10.0.0.7 , fd00::/8", "RemoteUpdateCommands=0",
         "RemoteUpdateAutomatic=1", "RemoteUpdateAutomaticTime=7", "RemoteAllowCopy=1",
         "RemoteCommandsMaster=0", "RemoteSendTCPIP=1", "RemoteSendTCPIPMaster=10.0.0.9",
         "FutureSetting=keep me", "ScreamerDirectory=/farm/commands", "ScreamerFilename=/lw/bin/lwsn",
@@ -99,6 +100,7 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
     EXPECT_FALSE(options.MasterScanRemote);
     EXPECT_TRUE(options.MasterScanTCPIP);
     EXPECT_EQ(options.MasterTCPIPPort, 4321);
+    EXPECT_EQ(options.MasterTCPIPAllow, QStringLiteral("192.168.1.0/24; 10.0.0.7 , fd00::/8"));
     EXPECT_FALSE(options.RemoteUpdateCommands);
     EXPECT_TRUE(options.RemoteUpdateAutomatic);
     EXPECT_EQ(options.RemoteUpdateAutomaticTime, 7);

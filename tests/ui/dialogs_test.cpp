@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -57,6 +58,30 @@ TEST(QuestionBox, CaptionsButtonsAndSelfClose)
     EXPECT_TRUE(box.Ask(QStringLiteral("Sure?"), true));
     EXPECT_TRUE(running);
     EXPECT_FALSE(box.TimerClose.isActive());
+}
+
+TEST(QuestionBox, ALongMessageShowsWhole)
+{
+    TFormQuestion box;
+    // Long enough to wrap, with a last line that a few pixels more width would take in.
+    const QString text = QStringLiteral(
+        "The computers allowed TCP/IP connections cannot be read. \"render-07\" is a computer's name, and "
+        "the list holds no names: write its IP address instead, such as 192.168.1.7, or its network, "
+        "such as 192.168.1.0/24. Leave the field empty to allow every computer.");
+    bool whole = false;
+    bool checkShown = false;
+    WhenUp(&box, [&] {
+        const QLabel* label = box.LabelQuestion;
+        whole = label->height() >= label->heightForWidth(label->width())
+            && label->geometry().bottom() < box.PanelBottom->geometry().top();
+        checkShown = box.CheckBox->isVisible()
+            && box.CheckBox->geometry().bottom() < box.PanelBottom->geometry().top();
+        box.ButtonOk->click();
+    });
+    bool checked = false;
+    box.AskWithCheck(text, QStringLiteral("Always"), false, checked);
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(checkShown);
 }
 
 TEST(QuestionBox, SecondRequestWhileOpenCountsAsAgreed)

@@ -157,6 +157,8 @@ TEST(OptionsDialog, FieldsAreEnabledByTheirBoxesAndTheGreyedOnesStayGreyed)
     EXPECT_TRUE(dialog.RadioButtonRemoteSendTCPIP->isChecked());
     EXPECT_TRUE(dialog.EditScenesRemove->isEnabled());
     EXPECT_TRUE(dialog.EditRemoteSendTCPIPMaster->isEnabled());
+    EXPECT_TRUE(dialog.EditMasterTCPIPAllow->isEnabled());
+    EXPECT_TRUE(dialog.RadioButtonRemoteSendTCPIP->isEnabled());
     EXPECT_FALSE(dialog.CheckBoxRemoteUpdateCommands->isEnabled());
     EXPECT_TRUE(dialog.EditCommunicationEmailSmtp->isEnabled());
     EXPECT_FALSE(dialog.EditCommunicationEmailAccount->isEnabled());
@@ -167,6 +169,15 @@ TEST(OptionsDialog, FieldsAreEnabledByTheirBoxesAndTheGreyedOnesStayGreyed)
     dialog.RadioButtonRemoteSendFile->click();
     EXPECT_FALSE(dialog.EditRemoteSendTCPIPMaster->isEnabled());
     EXPECT_TRUE(dialog.CheckBoxRemoteUpdateCommands->isEnabled());
+    dialog.RadioButtonRemoteSendTCPIP->click();
+    EXPECT_TRUE(dialog.EditRemoteSendTCPIPMaster->isEnabled());
+    dialog.RadioButtonRemoteSendFile->click();
+    dialog.CheckBoxMasterScanTCPIP->click();
+    EXPECT_FALSE(dialog.EditMasterTCPIPAllow->isEnabled());
+    for (QLabel* caption : dialog.findChildren<QLabel*>())
+        EXPECT_TRUE(caption->buddy() != dialog.EditMasterTCPIPAllow || !caption->isEnabled());
+    dialog.CheckBoxMasterScanTCPIP->click();
+    EXPECT_TRUE(dialog.EditMasterTCPIPAllow->isEnabled());
     dialog.CheckBoxCommunicationEmailDial->click();
     EXPECT_TRUE(dialog.EditCommunicationEmailAccount->isEnabled());
     dialog.CheckBoxCommunicationEmail->click();
@@ -183,15 +194,80 @@ TEST(OptionsDialog, FieldsAreEnabledByTheirBoxesAndTheGreyedOnesStayGreyed)
     for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
         if (box->isEnabled())
             box->click();
-    for (QWidget* greyed : std::initializer_list<QWidget*> { dialog.CheckBoxScenesRemove,
-             dialog.CheckBoxMasterScanTCPIP, dialog.RadioButtonRemoteSendTCPIP, dialog.EditScreamerInterval,
-             dialog.CheckBoxCommunicationFax, dialog.EditCommunicationFax, dialog.ButtonCommunicationFaxSetup,
-             dialog.ButtonCommunicationFaxTest, dialog.CheckBoxCommunicationPager,
-             dialog.EditCommunicationPager, dialog.ButtonCommunicationPagerTest })
+    for (QWidget* greyed :
+        std::initializer_list<QWidget*> { dialog.CheckBoxScenesRemove, dialog.EditScreamerInterval,
+            dialog.CheckBoxCommunicationFax, dialog.EditCommunicationFax, dialog.ButtonCommunicationFaxSetup,
+            dialog.ButtonCommunicationFaxTest, dialog.CheckBoxCommunicationPager,
+            dialog.EditCommunicationPager, dialog.ButtonCommunicationPagerTest })
         EXPECT_FALSE(greyed->isEnabled()) << greyed->metaObject()->className();
     dialog.TakeOptions();
-    EXPECT_TRUE(f.Options.MasterScanTCPIP);
+    // Every enabled box was clicked once more.
+    EXPECT_FALSE(f.Options.MasterScanTCPIP);
     EXPECT_FALSE(f.Options.RemoteSendTCPIP);
+}
+
+TEST(OptionsDialog, OkKeepsTheDialogOpenOnAnAllowListItCannotRead)
+{
+    TOptionsFixture f;
+    f.Options.Master = true;
+    const QStringList before = f.Settings();
+    TFormOptions dialog(f.Options);
+    QStringList told;
+    dialog.Inform = [&told](const QString& text) { told << text; };
+    bool stayed = false;
+    bool onMasterPage = false;
+    const bool ok = f.Run(dialog, [&] {
+        dialog.Tabs->setCurrentWidget(dialog.TabLook);
+        dialog.CheckBoxMasterScanTCPIP->click();
+        dialog.EditMasterTCPIPAllow->setText(QStringLiteral("192.168.1.0/24, render-07"));
+        dialog.ButtonOk->click();
+        stayed = dialog.isVisible();
+        onMasterPage = dialog.Tabs->currentWidget() == dialog.TabMaster;
+        // Nothing is taken while the dialog stays open.
+        EXPECT_EQ(f.Settings(), before);
+        dialog.EditMasterTCPIPAllow->setText(QStringLiteral("192.168.1.0/24, 10.0.0.7"));
+        dialog.ButtonOk->click();
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_TRUE(onMasterPage);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QStringLiteral("\"render-07\""))) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains(QStringLiteral("192.168.1.7"))) << told[0].toStdString();
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(f.Options.MasterScanTCPIP);
+    EXPECT_EQ(f.Options.MasterTCPIPAllow, QStringLiteral("192.168.1.0/24, 10.0.0.7"));
+
+    // Shown again as stored.
+    TFormOptions again(f.Options);
+    again.ShowOptions();
+    EXPECT_EQ(again.EditMasterTCPIPAllow->text(), QStringLiteral("192.168.1.0/24, 10.0.0.7"));
+}
+
+TEST(OptionsDialog, AnAllowListTheUserCannotMendThereDoesNotHoldOkUp)
+{
+    // Switched off: kept as typed for later, the Master reads it when the port opens.
+    TOptionsFixture f;
+    f.Options.Master = true;
+    f.Options.MasterTCPIPAllow = QStringLiteral("render-07");
+    TFormOptions dialog(f.Options);
+    int told = 0;
+    dialog.Inform = [&told](const QString&) { ++told; };
+    EXPECT_TRUE(f.Run(dialog, [&] { dialog.ButtonOk->click(); }));
+    EXPECT_EQ(told, 0);
+    EXPECT_EQ(f.Options.MasterTCPIPAllow, QStringLiteral("render-07"));
+
+    // A Remote's dialog hides the Master's page.
+    f.Options.Master = false;
+    f.Options.MasterScanTCPIP = true;
+    EXPECT_TRUE(f.Run(dialog, [&] { dialog.ButtonOk->click(); }));
+    EXPECT_EQ(told, 0);
+    EXPECT_TRUE(f.Options.MasterScanTCPIP);
+
+    // An empty list is everyone, and fine.
+    f.Options.Master = true;
+    f.Options.MasterTCPIPAllow.clear();
+    EXPECT_TRUE(f.Run(dialog, [&] { dialog.ButtonOk->click(); }));
+    EXPECT_EQ(told, 0);
 }
 
 TEST(OptionsDialog, ShowsThePageOfItsMode)
