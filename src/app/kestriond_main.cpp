@@ -35,6 +35,12 @@ public:
         text.clear();
         return false;
     }
+    // What the TCP/IP link does is no event, but whoever watches a daemon wants to see it.
+    void SetStatus(TStatusPanel panel, const QString& text) override
+    {
+        if (panel == TStatusPanel::LinkStatus && !text.isEmpty())
+            Print(QStringLiteral("TCP/IP: ") + text);
+    }
     void WatchMail(TMailTransfer& transfer) override
     {
         TPeople::WatchMail(transfer);
