@@ -10,7 +10,6 @@
 #include "support/people.h"
 #include "support/record_text.h"
 
-#include <QElapsedTimer>
 
 namespace {
 
@@ -19,16 +18,6 @@ const QString LinkOn = QStringLiteral("TCP/IP");
 constexpr qint64 ChangedListsMilliseconds = 1000;
 // A computer refused again within this time is not logged again.
 constexpr qint64 RefusedEventMilliseconds = 60 * 1000;
-
-qint64 MonotonicMs()
-{
-    static QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
 
 } // namespace
 
@@ -140,7 +129,7 @@ void TLink::ExecuteFromRemote(const TCommand& command)
 
 void TLink::Refused(const QString& address, const QString& why)
 {
-    const qint64 now = MonotonicMs();
+    const qint64 now = LinkMilliseconds();
     const auto last = FRefusedAt.constFind(address);
     if (last != FRefusedAt.cend() && now - *last < RefusedEventMilliseconds)
         return;
@@ -166,9 +155,9 @@ void TLink::BroadcastLists()
 
 void TLink::BroadcastChangedLists()
 {
-    if (!FFarm.ListsChanged || (FListsSentMs >= 0 && MonotonicMs() - FListsSentMs < ChangedListsMilliseconds))
+    if (!FFarm.ListsChanged || (FListsSentMs >= 0 && LinkMilliseconds() - FListsSentMs < ChangedListsMilliseconds))
         return;
-    FListsSentMs = MonotonicMs();
+    FListsSentMs = LinkMilliseconds();
     BroadcastLists();
 }
 

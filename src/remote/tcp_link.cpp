@@ -10,7 +10,9 @@ namespace {
 
 constexpr qint64 ReadPiece = 1024 * 1024;
 
-qint64 MonotonicMs()
+} // namespace
+
+qint64 LinkMilliseconds()
 {
     static QElapsedTimer clock = [] {
         QElapsedTimer started;
@@ -19,8 +21,6 @@ qint64 MonotonicMs()
     }();
     return clock.elapsed();
 }
-
-} // namespace
 
 bool SplitHostPort(const QString& text, QString& host, quint16& port)
 {
@@ -86,7 +86,7 @@ void TLinkEnd::Read(TLinkPeer* peer)
         if (piece.isEmpty())
             break;
         QList<TMessage> messages;
-        peer->Assembler.Add(piece, MonotonicMs(), messages);
+        peer->Assembler.Add(piece, LinkMilliseconds(), messages);
         for (TMessage& message : messages)
             FArrivals.push_back({ peer->Host, std::move(message) });
         if (peer->Assembler.Overflowed()) {
@@ -120,7 +120,7 @@ void TLinkEnd::HandOn()
 void TLinkEnd::ExpireSilent()
 {
     for (TLinkPeer* peer : Peers()) {
-        if (peer && peer->Assembler.Expire(MonotonicMs()))
+        if (peer && peer->Assembler.Expire(LinkMilliseconds()))
             SetStatus(ReceivedText(peer->Host, false));
     }
 }

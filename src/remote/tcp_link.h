@@ -25,6 +25,8 @@ inline constexpr int LinkPeerLimit = 256;
 // "host", "host:port" or "[v6 address]:port"; false for an empty host or a port that is no
 // number from 1 to 65535.
 bool SplitHostPort(const QString& text, QString& host, quint16& port);
+// A clock for the link's own timing (silence, refusals, how often lists go out): it never jumps.
+qint64 LinkMilliseconds();
 // An address as people read it: IPv4 peers of a server listening on every address show as IPv4.
 QString AddressText(const QHostAddress& address);
 

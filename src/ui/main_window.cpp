@@ -350,7 +350,7 @@ void TFormKestrion::ApplyMode()
         StatusPanel(TStatusPanel::Clock)->setText(LastUpdateText(Farm().Now()));
         StatusPanel(TStatusPanel::Mode)->setText(IdleTimeText(FController->Idle().IdleSeconds));
     }
-    // "TCP/IP" shows while the link is on; this program has no link yet.
+    // The link's tick shows "TCP/IP" again while the link of the new mode is on.
     StatusPanel(TStatusPanel::Link)->clear();
     ApplyColours();
     ShowInfo(FOptions.InfoVisible);

@@ -5,9 +5,9 @@
 
 #include "farm/controller.h"
 
+#include "free_port.h"
 #include "scripted_people.h"
 
-#include <QTcpServer>
 #include <QTest>
 
 namespace {
@@ -41,13 +41,6 @@ public:
     TClock Clock;
     std::unique_ptr<TController> Controller;
 };
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 const QString QuickNodes = QStringLiteral("--frame-time 50 --poll 20");
 

@@ -7,9 +7,9 @@
 #include "remote/message_assembler.h"
 #include "remote/tcp_link.h"
 
+#include "free_port.h"
 #include "scripted_people.h"
 
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,13 +40,6 @@ public:
     int Closed = 0;
     int Coloured = 0;
 };
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // A farm in this process whose timers the test runs by hand.
 struct TInstallation

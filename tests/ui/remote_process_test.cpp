@@ -5,23 +5,16 @@
 #include "options/options.h"
 #include "support/text_file.h"
 
+#include "free_port.h"
 #include "scripted_people.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 QString FileText(const QString& path)
 {
