@@ -287,6 +287,7 @@ bool LoadState(TSceneList& list, const QStringList& lines, TComputerList& comput
     computers.ReadRecords(lines, index, computerCount);
     const bool allRead
         = list.Count() - scenesBefore == sceneCount && computers.Count() - computersBefore == computerCount;
-    const bool lastClosed = sceneCount + computerCount == 0 || (index < lines.size() && IsRecordEnd(lines[index]));
+    const bool lastClosed
+        = (sceneCount == 0 && computerCount == 0) || (index < lines.size() && IsRecordEnd(lines[index]));
     return allRead && lastClosed && index >= lines.size() - 1;
 }

@@ -66,6 +66,12 @@ TLinkPeer::TLinkPeer(QTcpSocket* socket, QObject* parent)
     socket->setParent(this);
 }
 
+TLinkPeer::~TLinkPeer()
+{
+    if (HostLookup >= 0)
+        QHostInfo::abortHostLookup(HostLookup);
+}
+
 TLinkEnd::TLinkEnd()
 {
     FExpiry.setInterval(1000);
@@ -205,7 +211,8 @@ void TServerLink::Accept()
             if (peer->Socket->state() != QAbstractSocket::ConnectedState)
                 Drop(peer);
         });
-        QHostInfo::lookupHost(peer->Host, peer, [this, peer](const QHostInfo& info) {
+        peer->HostLookup = QHostInfo::lookupHost(peer->Host, peer, [this, peer](const QHostInfo& info) {
+            peer->HostLookup = -1;
             // A name that cannot be found comes back as the address itself.
             if (info.error() == QHostInfo::NoError && !info.hostName().isEmpty())
                 peer->Host = info.hostName();

@@ -36,7 +36,10 @@ class TLinkPeer : public QObject
     Q_OBJECT
 public:
     TLinkPeer(QTcpSocket* socket, QObject* parent);
+    // A name lookup still under way is given up with its peer, so nothing of it is left behind.
+    ~TLinkPeer() override;
     QTcpSocket* Socket;
+    int HostLookup = -1;
     // The peer's host name once known, its address until then.
     QString Host;
     TMessageAssembler Assembler;

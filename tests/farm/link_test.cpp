@@ -235,6 +235,34 @@ TEST_F(Link, TheMasterSurvivesGarbageAndSaysOnceThatItCannotListen)
     EXPECT_FALSE(second.controller->Link().Serving());
 }
 
+TEST_F(Link, ConnectionsPastTheLimitAreRefusedAndTheRestServed)
+{
+    auto master = StartMaster();
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (int i = 0; i < LinkPeerLimit + 20; ++i) {
+        crowd.push_back(std::make_unique<QTcpSocket>());
+        crowd.back()->connectToHost(QHostAddress::LocalHost, port);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master->controller->Link().Connections().size() == LinkPeerLimit; }));
+    const auto refused = [&] {
+        return std::count_if(crowd.cbegin(), crowd.cend(),
+            [](const auto& socket) { return socket->state() == QAbstractSocket::UnconnectedState; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused() == 20; }));
+    // A command dripping in byte by byte among them is carried out once whole.
+    TCommand message = MakeCommand(EventMessage, master->options);
+    message.Arguments << QStringLiteral("slowly");
+    const QByteArray bytes = MessageBytes(message);
+    QTcpSocket* slow = crowd.front().get();
+    for (const char byte : bytes) {
+        slow->write(&byte, 1);
+        QTest::qWait(1);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master->people.Asked.contains(QStringLiteral("slowly")); }));
+    master->controller->TimerMasterTimer();
+    EXPECT_TRUE(master->controller->Link().Serving());
+}
+
 TEST_F(Link, AComputerOutsideTheAllowListIsClosedAtOnce)
 {
     auto master = std::make_unique<TInstallation>(commands.path(), true);
