@@ -1,7 +1,6 @@
 #include "remote/tcp_link.h"
 
 #include <QElapsedTimer>
-#include <QHostInfo>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -9,6 +8,7 @@
 namespace {
 
 constexpr qint64 ReadPiece = 1024 * 1024;
+constexpr qsizetype HostNameLimit = 64;
 
 } // namespace
 
@@ -66,11 +66,6 @@ TLinkPeer::TLinkPeer(QTcpSocket* socket, QObject* parent)
     socket->setParent(this);
 }
 
-TLinkPeer::~TLinkPeer()
-{
-    if (HostLookup >= 0)
-        QHostInfo::abortHostLookup(HostLookup);
-}
 
 TLinkEnd::TLinkEnd()
 {
@@ -93,8 +88,12 @@ void TLinkEnd::Read(TLinkPeer* peer)
             break;
         QList<TMessage> messages;
         peer->Assembler.Add(piece, LinkMilliseconds(), messages);
-        for (TMessage& message : messages)
+        for (TMessage& message : messages) {
+            // A Remote names itself in every command: its name tells people more than its address.
+            if (message.Valid && !message.Command.SenderName.trimmed().isEmpty())
+                peer->Host = message.Command.SenderName.trimmed().left(HostNameLimit);
             FArrivals.push_back({ peer->Host, std::move(message) });
+        }
         if (peer->Assembler.Overflowed()) {
             SetStatus(OverflowText(peer->Host));
             peer->Socket->abort();
@@ -168,6 +167,8 @@ TServerLink::~TServerLink()
 
 bool TServerLink::Listen(QString& error)
 {
+    // Remotes dial again together after the Master restarted.
+    FServer->setListenBacklogSize(LinkPeerLimit);
     if (FServer->listen(QHostAddress::Any, FPort)) {
         SetStatus(QStringLiteral("Listing to Kestrion Remotes"));
         return true;
@@ -211,13 +212,7 @@ void TServerLink::Accept()
             if (peer->Socket->state() != QAbstractSocket::ConnectedState)
                 Drop(peer);
         });
-        peer->HostLookup = QHostInfo::lookupHost(peer->Host, peer, [this, peer](const QHostInfo& info) {
-            peer->HostLookup = -1;
-            // A name that cannot be found comes back as the address itself.
-            if (info.error() == QHostInfo::NoError && !info.hostName().isEmpty())
-                peer->Host = info.hostName();
-            SetStatus(peer->Host + QStringLiteral(" connected"));
-        });
+        SetStatus(peer->Host + QStringLiteral(" connected"));
     }
 }
 

@@ -36,11 +36,8 @@ class TLinkPeer : public QObject
     Q_OBJECT
 public:
     TLinkPeer(QTcpSocket* socket, QObject* parent);
-    // A name lookup still under way is given up with its peer, so nothing of it is left behind.
-    ~TLinkPeer() override;
     QTcpSocket* Socket;
-    int HostLookup = -1;
-    // The peer's host name once known, its address until then.
+    // The name the peer gives itself in its commands (its ScreamerName), its address until then.
     QString Host;
     TMessageAssembler Assembler;
 };

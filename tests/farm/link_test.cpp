@@ -128,7 +128,7 @@ TEST_F(Link, ARemoteShowsTheMastersListsAndItsCommandsAreCarriedOutOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return other->Farm().Scenes.Count() == 1; }));
     EXPECT_EQ(remote->Farm().Scenes.Count(), 1);
     EXPECT_EQ(master->Farm().Scenes.Count(), 1);
-    EXPECT_TRUE(master->people.History.contains(QStringLiteral("Received command of localhost")))
+    EXPECT_TRUE(master->people.History.contains(QStringLiteral("Received command of remote")))
         << master->people.History.join(u'|').toStdString();
 
     // A command the Master takes from the command file is answered over TCP/IP as well.
@@ -243,12 +243,13 @@ TEST_F(Link, ConnectionsPastTheLimitAreRefusedAndTheRestServed)
         crowd.push_back(std::make_unique<QTcpSocket>());
         crowd.back()->connectToHost(QHostAddress::LocalHost, port);
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return master->controller->Link().Connections().size() == LinkPeerLimit; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return master->controller->Link().Connections().size() == LinkPeerLimit; }, 30000));
     const auto refused = [&] {
         return std::count_if(crowd.cbegin(), crowd.cend(),
             [](const auto& socket) { return socket->state() == QAbstractSocket::UnconnectedState; });
     };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refused() == 20; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused() == 20; }, 30000));
     // A command dripping in byte by byte among them is carried out once whole.
     TCommand message = MakeCommand(EventMessage, master->options);
     message.Arguments << QStringLiteral("slowly");
