@@ -1,11 +1,13 @@
 #pragma once
 // What the benchmarks share: a farm nobody answers for, and timing in milliseconds.
 
+#include "model/computer.h"
 #include "support/people.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TSilentPeople : public TPeople
@@ -33,4 +35,20 @@ inline double Milliseconds(const std::function<void()>& run)
     timer.start();
     run();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// A node as a busy farm shows it: every fourth ready, the others rendering a piece.
+inline std::unique_ptr<TComputer> MakeComputer(int index)
+{
+    auto computer = std::make_unique<TComputer>();
+    computer->Number = index + 1;
+    computer->Name = QStringLiteral("render%1").arg(index / 2);
+    computer->CPU = QStringLiteral("x86");
+    computer->Memory = 4096;
+    computer->Processors = 2;
+    computer->StateString = index % 4 ? QStringLiteral("Rendering frame 12") : QStringLiteral("Ready");
+    computer->SceneString = QStringLiteral("/farm/shots/sq1/shot%1.lws").arg(index, 5, 10, QLatin1Char('0'));
+    computer->Frames = QStringLiteral("12 14 1");
+    computer->RenderCount = index * 3;
+    return computer;
 }

@@ -64,21 +64,6 @@ std::unique_ptr<TScene> MakeScene(int index)
     return scene;
 }
 
-std::unique_ptr<TComputer> MakeComputer(int index)
-{
-    auto computer = std::make_unique<TComputer>();
-    computer->Number = index + 1;
-    computer->Name = QStringLiteral("render%1").arg(index / 2);
-    computer->CPU = QStringLiteral("x86");
-    computer->Memory = 4096;
-    computer->Processors = 2;
-    computer->StateString = index % 4 ? QStringLiteral("Rendering frame 12") : QStringLiteral("Ready");
-    computer->SceneString = QStringLiteral("/farm/shots/sq0/shot%1.lws").arg(index, 5, 10, QLatin1Char('0'));
-    computer->Frames = QStringLiteral("12 14 1");
-    computer->RenderCount = index * 3;
-    return computer;
-}
-
 // A farm in this process whose timers run only when called.
 struct TInstallation
 {

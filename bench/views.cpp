@@ -63,20 +63,6 @@ std::unique_ptr<TScene> MakeScene(int index)
     return scene;
 }
 
-std::unique_ptr<TComputer> MakeComputer(int index)
-{
-    auto computer = std::make_unique<TComputer>();
-    computer->Number = index + 1;
-    computer->Name = QStringLiteral("render%1").arg(index / 2);
-    computer->CPU = QStringLiteral("x86");
-    computer->Memory = 4096;
-    computer->Processors = 2;
-    computer->StateString = index % 4 ? QStringLiteral("Rendering frame 12") : QStringLiteral("Ready");
-    computer->SceneString = QStringLiteral("/farm/shots/sq1/shot%1.lws").arg(index);
-    computer->Frames = QStringLiteral("12 14 1");
-    return computer;
-}
-
 struct TGridBench
 {
     const char* Name;

@@ -10,6 +10,7 @@
 #include "support/people.h"
 #include "support/record_text.h"
 #include "support/text_file.h"
+#include "silent_people.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -17,18 +18,6 @@
 #include <cstdlib>
 
 namespace {
-
-class TSilentPeople : public TPeople
-{
-public:
-    bool Ask(const QString&, bool) override { return false; }
-    bool AskWithCheck(const QString&, const QString&, bool, bool&) override { return false; }
-    bool AskText(const QString&, QString& text) override
-    {
-        text.clear();
-        return false;
-    }
-};
 
 const QString SceneName = QStringLiteral("shot.lws");
 const QStringList SceneLines = { QStringLiteral("LWSC"), QStringLiteral("3"), QString(),

@@ -12,6 +12,7 @@
 #include "support/people.h"
 #include "support/record_text.h"
 #include "support/text_file.h"
+#include "silent_people.h"
 
 #include <QTemporaryDir>
 #include <array>
@@ -19,18 +20,6 @@
 #include <cstdlib>
 
 namespace {
-
-class TSilentPeople : public TPeople
-{
-public:
-    bool Ask(const QString&, bool) override { return false; }
-    bool AskWithCheck(const QString&, const QString&, bool, bool&) override { return false; }
-    bool AskText(const QString&, QString& text) override
-    {
-        text.clear();
-        return false;
-    }
-};
 
 const QTemporaryDir& Scratch()
 {
