@@ -163,6 +163,8 @@ void TController::GiveWay(const QString& text)
 {
     FGaveWay = true;
     FFarm.Options.Master = false;
+    // Remotes must not drive a Master that drives nothing.
+    FLink.MasterTick(false);
     AddMasterEvent(QStringLiteral("Master"), text);
     // As a Remote it shows the other Master's lists.
     if (FListsPending)

@@ -10,7 +10,6 @@
 #include "support/people.h"
 #include "support/record_text.h"
 
-
 namespace {
 
 const QString LinkOn = QStringLiteral("TCP/IP");
@@ -35,9 +34,14 @@ template <typename Link> void TLink::Retire(std::unique_ptr<Link>& link)
 {
     if (!link)
         return;
-    if constexpr (std::is_same_v<Link, TClientLink>)
-        FFarm.LinkTransport = nullptr;
     // A retired link says and does nothing more; it is freed once no command of it runs.
+    if constexpr (std::is_same_v<Link, TClientLink>) {
+        FFarm.LinkTransport = nullptr;
+        link->ConnectedToMaster = nullptr;
+        link->Lost = nullptr;
+    } else {
+        link->Refused = nullptr;
+    }
     link->Status = nullptr;
     link->Received = nullptr;
     FRetired.push_back(std::move(link));
@@ -110,6 +114,9 @@ void TLink::OpenServer()
 
 void TLink::ExecuteFromRemote(const TCommand& command)
 {
+    // A Master that gave way to another holds no queue of its own to change.
+    if (!FFarm.IsMaster() || !FFarm.Driving)
+        return;
     bool scenesChanged = false;
     bool computersChanged = false;
     ++FExecuting;

@@ -188,6 +188,15 @@ TEST_F(Link, ANewMastersAddressDropsTheLinkAndDialsIt)
     remote->controller->TimerRemoteTimer();
     ASSERT_TRUE(QTest::qWaitFor([&] { return remote->controller->Link().Connected(); }));
 
+    // A Master that stopped driving (it gave way to another) carries nothing out.
+    master->Farm().Driving = false;
+    master->people.History.clear();
+    remote->Farm().Send(EventMessage, { QStringLiteral("to nobody") });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return master->people.History.contains(QStringLiteral("Received command of remote")); }));
+    EXPECT_TRUE(master->people.Asked.isEmpty());
+    master->Farm().Driving = true;
+
     // Switched off, the Remote drops the link and its panel.
     remote->options.RemoteSendTCPIP = false;
     remote->controller->TimerRemoteTimer();
