@@ -1,18 +1,13 @@
 // Any text as the Master's allow-list: parsing ends in one pass, fails closed, names the fault
 // in a bounded message, and an IPv4 peer is judged the same whichever way the socket shows it.
 #include "remote/allow_list.h"
+#include "fuzz_tools.h"
 
 #include <QHostAddress>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 QHostAddress Mapped(quint32 ip)
 {

@@ -1,17 +1,12 @@
 // Any bytes on the link: fed whole and fed in pieces, the same commands come out, and nothing
 // incomplete is held past the limit unnoticed.
 #include "remote/message_assembler.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 QStringList ValidCommands(const QList<TMessage>& messages)
 {

@@ -2,17 +2,12 @@
 // command, and every command writes lines that parse.
 #include "remote/command.h"
 #include "support/text_file.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool Same(const TCommand& a, const TCommand& b)
 {

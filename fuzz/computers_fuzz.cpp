@@ -2,19 +2,10 @@
 // what is written reads back into the same text.
 #include "model/computer.h"
 #include "support/text_file.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

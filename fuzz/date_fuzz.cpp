@@ -1,18 +1,13 @@
 // Date-times read from records: any text either makes a moment that writes back to the
 // same numbers, or leaves the moment alone; any double writes a text that reads back.
 #include "support/record_text.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void CheckWrittenReadsBack(TDateTime moment)
 {

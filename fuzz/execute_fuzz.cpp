@@ -10,7 +10,7 @@
 #include "support/people.h"
 #include "support/record_text.h"
 #include "support/text_file.h"
-#include "silent_people.h"
+#include "fuzz_tools.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,17 +1,12 @@
 // Key lines: the first line of the input is the key, every further line is tried against it.
 // Whatever matches must agree with the line, and a built line must read back.
 #include "support/record_text.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void TryLine(const QString& key, const QString& line)
 {

@@ -2,17 +2,12 @@
 // text ends after at most one step per character.
 #include "support/number_list.h"
 #include "support/record_text.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool IsClean(const QString& list)
 {

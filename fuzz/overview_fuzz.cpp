@@ -1,6 +1,7 @@
 // Any bytes as "StateOverview.lst": never more records than lines, and what is saved loads back
 // the same.
 #include "remote/overview.h"
+#include "fuzz_tools.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,12 +9,6 @@
 #include <cstdlib>
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool Same(const TComputerOverview& a, const TComputerOverview& b)
 {

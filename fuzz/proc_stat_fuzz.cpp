@@ -1,19 +1,10 @@
 // Any bytes as the kernel's processor counters: read or refused, and what is read always
 // makes a second of 0 to FullLoops loops that keeps the idle counters in bounds.
 #include "support/processor_idle.h"
+#include "fuzz_tools.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
