@@ -4,7 +4,9 @@
 #include "model/computer.h"
 #include "support/people.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -27,6 +29,20 @@ inline double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+inline double Max(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+}
+
+// Where a benchmark makes its files: the directory named on its command line, else memory
+// (/dev/shm) where there is one, so the disk does not time the farm.
+inline QString ScratchParent(const QStringList& arguments)
+{
+    if (!arguments.isEmpty())
+        return arguments.first();
+    return QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
 }
 
 inline double Milliseconds(const std::function<void()>& run)

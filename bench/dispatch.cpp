@@ -180,9 +180,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(1);
     const bool smoke = arguments.removeAll(QStringLiteral("smoke")) > 0;
-    const QString parent = !arguments.isEmpty()     ? arguments.first()
-        : QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                    : QDir::tempPath();
+    const QString parent = ScratchParent(arguments);
     const std::vector<int> nodeCounts = smoke ? std::vector<int> { 9 } : std::vector<int> { 9, 100, 1000 };
     const std::vector<int> sceneCounts = smoke ? std::vector<int> { 10 } : std::vector<int> { 10, 1000 };
     const int rounds = smoke ? 1 : 7;

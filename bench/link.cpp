@@ -117,11 +117,6 @@ void EmptyLists(TFarm& farm)
     farm.Computers.ReplaceWith(computers);
 }
 
-double Max(const std::vector<double>& values)
-{
-    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -129,9 +124,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(1);
     const bool smoke = arguments.removeAll(QStringLiteral("smoke")) > 0;
-    const QString parent = !arguments.isEmpty()     ? arguments.first()
-        : QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                    : QDir::tempPath();
+    const QString parent = ScratchParent(arguments);
     const int sceneCount = smoke ? 20 : 1000;
     const int computerCount = smoke ? 5 : 100;
     const int rounds = smoke ? 2 : 9;
