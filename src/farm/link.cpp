@@ -156,7 +156,7 @@ void TLink::Broadcast(const TCommand& command)
 void TLink::BroadcastLists()
 {
     FFarm.ListsChanged = false;
-    if (FServer && !FServer->Connections().isEmpty())
+    if (FServer && FServer->HasConnections())
         FServer->Broadcast(ListsCommand(FFarm));
 }
 

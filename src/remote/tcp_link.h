@@ -97,6 +97,7 @@ public:
     void Broadcast(const TCommand& command);
     // Host name, " - " and address of every live connection, in the order they connected.
     QStringList Connections() const;
+    bool HasConnections() const { return !FPeers.isEmpty(); }
 
 protected:
     QString ReceivedText(const QString& host, bool valid) const override;
