@@ -74,20 +74,17 @@ QString RemoteCommandFile(const TOptions& options)
 
 void TCommandOutbox::Send(const TCommand& command)
 {
+    QStringList lines;
+    command.ToLines(lines);
     // Asking for the lists twice before the first was answered gets nothing more.
-    if (command.Command == ProgramUpdate && command.Arguments.isEmpty()) {
-        QStringList lines;
-        command.ToLines(lines);
-        if (std::find(FQueue.cbegin(), FQueue.cend(), lines) != FQueue.cend())
-            return;
-    }
+    if (command.Command == ProgramUpdate && command.Arguments.isEmpty()
+        && std::find(FQueue.cbegin(), FQueue.cend(), lines) != FQueue.cend())
+        return;
     if (FQueue.size() >= size_t(CommandOutboxLimit)) {
         LastError = QStringLiteral("The commands directory has not taken a command for too long; dropped %1")
                         .arg(FQueue.front().value(1));
         FQueue.pop_front();
     }
-    QStringList lines;
-    command.ToLines(lines);
     FQueue.push_back(std::move(lines));
 }
 
