@@ -153,9 +153,14 @@ void TFormKestrion::ProgramDebugClick()
     RequestRefresh(TView::Computers);
 }
 
+bool TFormKestrion::ServesRemotes() const
+{
+    return FController->Farm().IsMaster() && FOptions.TcpIpInUse();
+}
+
 void TFormKestrion::ProgramSurpriseClick()
 {
-    if (!Farm().IsMaster() || !FOptions.TcpIpInUse())
+    if (!ServesRemotes())
         return;
     const QColor colour = QColorDialog::getColor(Qt::white, this);
     if (colour.isValid())
@@ -169,13 +174,13 @@ void TFormKestrion::ProgramRemotesOverviewClick()
 
 void TFormKestrion::ProgramRemotesCloseAllClick()
 {
-    if (Farm().IsMaster() && FOptions.TcpIpInUse() && FPeople->Ask(CloseAllText, true))
+    if (ServesRemotes() && FPeople->Ask(CloseAllText, true))
         FController->Link().CloseAllRemotes();
 }
 
 void TFormKestrion::ComputersStartOtherClick()
 {
-    if (!Farm().IsMaster() || !FOptions.TcpIpInUse())
+    if (!ServesRemotes())
         return;
     const QString chosen = FScreamers->Execute(QString());
     if (FScreamers->result() != QDialog::Accepted)

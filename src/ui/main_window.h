@@ -102,6 +102,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The Master's commands on its Remotes work over its TCP/IP link only.
+    bool ServesRemotes() const;
     void CreateTitlePanel();
     void CreateGrids();
     void CreateStatusBar();
