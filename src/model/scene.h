@@ -141,6 +141,8 @@ public:
     TDateTime AverageFrameTime() const;
     // One line of frames, average, total and the estimated time left on `processors`.
     QString StatisticsText(int processors, qint64 framesLeft) const;
+    // The same line with another text after "Left ".
+    QString StatisticsText(const QString& left) const;
 
     TDateTime TimeAdd = 0;
     TDateTime RenderTimeTotal = 0; // a duration in days

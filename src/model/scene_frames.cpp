@@ -221,13 +221,18 @@ TDateTime TSceneStatistics::AverageFrameTime() const
 
 QString TSceneStatistics::StatisticsText(int processors, qint64 framesLeft) const
 {
-    const QString separator = QStringLiteral("   |   ");
     const int p = processors > 0 ? processors : 1;
-    const TDateTime average = AverageFrameTime();
+    return StatisticsText(QStringLiteral("(on ") + QString::number(p) + QStringLiteral(" processors) ")
+        + DurationText(AverageFrameTime() * double(framesLeft) / p));
+}
+
+QString TSceneStatistics::StatisticsText(const QString& left) const
+{
+    const QString separator = QStringLiteral("   |   ");
     return QStringLiteral("Frames finished ") + QString::number(RenderFramesCount) + separator
-        + QStringLiteral("Per frame ") + DurationText(average) + separator + QStringLiteral("Total ")
-        + DurationText(RenderTimeTotal) + separator + QStringLiteral("Left (on ") + QString::number(p)
-        + QStringLiteral(" processors) ") + DurationText(average * double(framesLeft) / p);
+        + QStringLiteral("Per frame ") + DurationText(AverageFrameTime()) + separator
+        + QStringLiteral("Total ") + DurationText(RenderTimeTotal) + separator + QStringLiteral("Left ")
+        + left;
 }
 
 QString TScene::ReportText(int processors) const

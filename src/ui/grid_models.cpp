@@ -1,6 +1,7 @@
 #include "ui/grid_models.h"
 
 #include "farm/farm.h"
+#include "model/estimate.h"
 #include "options/options.h"
 #include "support/number_list.h"
 #include "support/paths.h"
@@ -88,7 +89,7 @@ TSceneGridModel::TSceneGridModel(TFarm& farm)
     : TGridModel(farm,
         { QString(), QStringLiteral("Priority"), QStringLiteral("Cpy"), QStringLiteral("Vfy"),
             QStringLiteral("Allocated"), QStringLiteral("File"), QStringLiteral("Directory"),
-            QStringLiteral("Frames"), QStringLiteral("Last") })
+            QStringLiteral("Frames"), QStringLiteral("Last"), QStringLiteral("Left") })
 {
     Reload();
 }
@@ -133,6 +134,8 @@ QVariant TSceneGridModel::CellData(int row, int column, int role) const
     case 8:
         return scene.Progress() != TSceneProgress::NothingHandedOut ? QString::number(s.RenderLast)
                                                                     : QString();
+    case 9:
+        return TimeLeftText(EstimateScene(scene, FFarm.Computers).SecondsLeft);
     }
     return QVariant();
 }

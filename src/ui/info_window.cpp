@@ -217,9 +217,9 @@ void TFormInfo::PageChanged(int index)
         FRemembered[static_cast<size_t>(FView)] = index;
 }
 
-void TFormInfo::ShowScene(const TScene& scene, const QString& contentDirectory)
+void TFormInfo::ShowScene(const TScene& scene, const QString& contentDirectory, const TComputerList& computers)
 {
-    const TSceneInfo info = SceneInfo(scene, contentDirectory, FProcessors);
+    const TSceneInfo info = SceneInfo(scene, contentDirectory, computers);
     setWindowTitle(info.Caption);
     SetValue(QStringLiteral("Kestrion filename"), info.KestrionFilename);
     SetValue(QStringLiteral("Added at"), info.AddedAt);
@@ -251,7 +251,6 @@ void TFormInfo::ShowComputer(const TComputer& computer, const QString& crashNote
 void TFormInfo::ShowSummary(const TFarm& farm)
 {
     const TSummaryInfo info = SummaryInfo(farm);
-    FProcessors = farm.Computers.Count();
     SetValue(QStringLiteral("Scenes to render"), info.ScenesToRender);
     SetValue(QStringLiteral("Frames to render"), info.FramesToRender);
     SetValue(QStringLiteral("Content Directory"), info.ContentDirectory);

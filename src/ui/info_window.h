@@ -14,6 +14,7 @@ class QFormLayout;
 class QLabel;
 class QTabWidget;
 class TComputer;
+class TComputerList;
 class TFarm;
 class TIdleBars;
 class TScene;
@@ -36,7 +37,8 @@ public:
 
     // Shows the view's pages and the page last chosen in it.
     void SelectView(TView view);
-    void ShowScene(const TScene& scene, const QString& contentDirectory);
+    // `computers` tell which nodes are on the scene, for the time left.
+    void ShowScene(const TScene& scene, const QString& contentDirectory, const TComputerList& computers);
     // `crashNote`: what TComputer::CrashWatchNote says about the node.
     void ShowComputer(const TComputer& computer, const QString& crashNote);
     void ShowSummary(const TFarm& farm);
@@ -76,5 +78,4 @@ private:
     std::array<int, 3> FRemembered {};
     bool FSwitching = false;
     // The summary's count of computers, for the scene's estimate of the time left.
-    int FProcessors = 1;
 };

@@ -422,7 +422,7 @@ void TFormKestrion::SceneHovered(int index)
 {
     const TSceneList& scenes = Farm().Scenes;
     if (index >= 0 && index < scenes.Count())
-        FInfo->ShowScene(scenes.Item(index), FOptions.ContentDirectory);
+        FInfo->ShowScene(scenes.Item(index), FOptions.ContentDirectory, Farm().Computers);
 }
 
 void TFormKestrion::ComputerHovered(int index)

@@ -45,7 +45,8 @@ void TakeScreenshots(TFormKestrion& window, const QString& directory)
     Save(window, directory, QStringLiteral("events.png"));
     window.ShowView(TView::Scenes);
     if (window.Farm().Scenes.Count() > 0)
-        window.Info().ShowScene(window.Farm().Scenes.Item(0), window.Farm().Options.ContentDirectory);
+        window.Info().ShowScene(
+            window.Farm().Scenes.Item(0), window.Farm().Options.ContentDirectory, window.Farm().Computers);
     // The page a user looks at most: what the scene renders and how.
     window.Info().findChild<QTabWidget*>()->setCurrentIndex(TFormInfo::PageRender);
     window.Info().show();

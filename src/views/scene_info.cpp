@@ -3,6 +3,7 @@
 #include "events/event_log.h"
 #include "farm/farm.h"
 #include "model/computer.h"
+#include "model/estimate.h"
 #include "options/options.h"
 #include "support/paths.h"
 #include "support/record_text.h"
@@ -145,14 +146,23 @@ QString MomentText(TDateTime moment)
     return moment == 0 ? QString() : EventTimeText(moment);
 }
 
-TSceneInfo SceneInfo(const TScene& scene, const QString& contentDirectory, int processors)
+QString TimeLeftInfo(const TSceneEstimate& estimate)
+{
+    if (estimate.SecondsLeft < 0)
+        return QStringLiteral("(no frame booked yet)");
+    const QString nodes
+        = estimate.Nodes > 1 ? QString::number(estimate.Nodes) + QStringLiteral(" nodes") : QStringLiteral("one node");
+    return QStringLiteral("(on ") + nodes + QStringLiteral(") ") + TimeLeftText(estimate.SecondsLeft);
+}
+
+TSceneInfo SceneInfo(const TScene& scene, const QString& contentDirectory, const TComputerList& computers)
 {
     TSceneInfo info;
     info.Caption = QStringLiteral("Scene info  |  ") + ExtractName(scene.Filename);
     info.KestrionFilename = scene.KestrionFilename;
     info.AddedAt = MomentText(scene.Statistics.TimeAdd);
     info.By = scene.Comment;
-    info.RenderTime = scene.Statistics.StatisticsText(processors, scene.FramesLeft());
+    info.RenderTime = scene.Statistics.StatisticsText(TimeLeftInfo(EstimateScene(scene, computers)));
     info.OutputColor = OutputNameText(scene, TFrameKind::RGB, contentDirectory);
     info.OutputAlpha = OutputNameText(scene, TFrameKind::Alpha, contentDirectory);
     info.Mode = RenderModeText(scene.Data);

@@ -8,6 +8,8 @@
 #include <QString>
 
 class TComputer;
+class TComputerList;
+struct TSceneEstimate;
 class TFarm;
 
 // "Wireframe", "Quickshade", "Realistic" or "RenderGL", with the ray-traced effects.
@@ -46,8 +48,10 @@ struct TSceneInfo
     QString Warning;
 };
 
-// `processors` feeds the estimate of the time left.
-TSceneInfo SceneInfo(const TScene& scene, const QString& contentDirectory, int processors);
+// The estimate of the time left counts the nodes of `computers` on the scene.
+TSceneInfo SceneInfo(const TScene& scene, const QString& contentDirectory, const TComputerList& computers);
+// "(on 3 nodes) 00:12:30", or that nothing has been booked to go by.
+QString TimeLeftInfo(const TSceneEstimate& estimate);
 
 struct TComputerInfo
 {

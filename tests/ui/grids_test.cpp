@@ -60,6 +60,7 @@ TEST(GridModels, SceneCells)
     s.AutomaticVerify = false;
     scene->Reset(f.Farm.Now());
     scene->NextFrames(4);
+    scene->Statistics.AddFrameTime(30.0 / 86400);
     scene->Copied = true;
     f.Farm.Scenes.Add(std::move(scene), true);
     auto second = std::make_unique<TScene>();
@@ -72,12 +73,12 @@ TEST(GridModels, SceneCells)
 
     TSceneGridModel model(f.Farm);
     ASSERT_EQ(model.rowCount(), 2);
-    ASSERT_EQ(model.columnCount(), 9);
+    ASSERT_EQ(model.columnCount(), 10);
     EXPECT_EQ(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Allocated"));
     const QStringList first { QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("Yes"), QString(),
         QStringLiteral("33 %"), QStringLiteral("one.lws"), QStringLiteral("/shots/a"),
-        QStringLiteral("1-10 (1) / 15 17"), QStringLiteral("4") };
-    for (int column = 0; column < 9; ++column)
+        QStringLiteral("1-10 (1) / 15 17"), QStringLiteral("4"), QStringLiteral("00:04:00") };
+    for (int column = 0; column < 10; ++column)
         EXPECT_EQ(Text(model, 0, column), first[column]) << column;
     EXPECT_EQ(model.data(model.index(0, 4), ProgressRole).value<TSceneProgress>(), TSceneProgress::UnderWay);
     EXPECT_EQ(model.data(model.index(0, 4), PercentRole).toInt(), 33);
@@ -89,6 +90,7 @@ TEST(GridModels, SceneCells)
     EXPECT_EQ(Text(model, 1, 6), QString());
     EXPECT_EQ(Text(model, 1, 7), QStringLiteral("5 9"));
     EXPECT_EQ(Text(model, 1, 8), QString());
+    EXPECT_EQ(Text(model, 1, 9), QString()) << "no frame booked: no estimate";
     EXPECT_EQ(Colour(model, 1, 5), LookAlert());
 
     f.Options.Debug = true;

@@ -113,7 +113,7 @@ TEST(InfoWindow, TextsFitAtItsDefaultSize)
     scene.Data.RayTraceEffects = 3;
     scene.Data.RayRecursionLimit = 12;
     TFormInfo info;
-    info.ShowScene(scene, QStringLiteral("/tmp/kestrion-demo-kgJNKY/content"));
+    info.ShowScene(scene, QStringLiteral("/tmp/kestrion-demo-kgJNKY/content"), TComputerList());
     info.show();
     auto* pages = info.findChild<QTabWidget*>();
     for (int page = TFormInfo::PageScene; page <= TFormInfo::PageOptions; ++page) {

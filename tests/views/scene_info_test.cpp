@@ -84,7 +84,7 @@ TEST(SceneInfo, SceneAndOutputNames)
     scene.Data.OutputFilenameFormat = 1;
     scene.Settings.Singles = true;
     scene.Settings.SinglesList = QStringLiteral("12 40");
-    const TSceneInfo singles = SceneInfo(scene, QString(), 1);
+    const TSceneInfo singles = SceneInfo(scene, QString(), TComputerList());
     EXPECT_EQ(singles.Caption, QStringLiteral("Scene info  |  teapot.lws"));
     EXPECT_EQ(singles.OutputColor, QStringLiteral("C:\\out\\f012.tga"));
     EXPECT_EQ(singles.OutputAlpha, QString()); // "(none)"
@@ -92,7 +92,7 @@ TEST(SceneInfo, SceneAndOutputNames)
 
     scene.Settings.Range = true;
     scene.Settings.CurrentFirst = 7;
-    EXPECT_EQ(SceneInfo(scene, QString(), 1).OutputColor, QStringLiteral("C:\\out\\f007.tga"));
+    EXPECT_EQ(SceneInfo(scene, QString(), TComputerList()).OutputColor, QStringLiteral("C:\\out\\f007.tga"));
     scene.Settings.Range = false;
     scene.Settings.Singles = false;
     EXPECT_EQ(FirstFrameToRender(scene), 1);
@@ -143,3 +143,27 @@ TEST(SceneInfo, Summary)
 }
 
 } // namespace
+
+TEST(SceneInfo, RenderTimeTellsTheTimeLeftOnTheNodesOfTheScene)
+{
+    TScene scene;
+    scene.Filename = QStringLiteral("/scenes/shot.lws");
+    scene.Settings.Range = true;
+    scene.Settings.CurrentLast = 10;
+    scene.ResetFrames();
+    TComputerList computers;
+    EXPECT_TRUE(SceneInfo(scene, QString(), computers).RenderTime.endsWith(QStringLiteral("Left (no frame booked yet)")));
+
+    scene.NextFrames(4);
+    scene.Statistics.AddFrameTime(60.0 / 86400);
+    for (const QString& piece : { QStringLiteral("3 3 1"), QStringLiteral("4 4 1") }) {
+        auto node = std::make_unique<TComputer>();
+        node->SceneString = scene.Filename;
+        node->Frames = piece;
+        computers.Add(std::move(node));
+    }
+    EXPECT_EQ(SceneInfo(scene, QString(), computers).RenderTime,
+        QStringLiteral("Frames finished 1   |   Per frame 00:01:00   |   Total 00:01:00   |   Left (on 2 nodes) 00:04:00"));
+    // The e-mail report keeps its own line.
+    EXPECT_TRUE(scene.ReportText(4).contains(QStringLiteral("Left (on 4 processors) 00:01:30")));
+}
