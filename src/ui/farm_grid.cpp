@@ -40,7 +40,7 @@ TColumnPlan ColumnPlan(TGridKind kind)
 {
     switch (kind) {
     case TGridKind::Scenes:
-        return { { 32, 40, 24, 24, 64, 192, -1, 96, 32, 56 }, 64 };
+        return { { 32, 40, 24, 24, 64, 136, -1, 96, 32, 56 }, 64 };
     case TGridKind::Computers:
         return { { 32, 32, 48, 64, 128, -1, 64 }, 120 };
     case TGridKind::Events:
