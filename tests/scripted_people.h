@@ -4,6 +4,7 @@
 #include "support/people.h"
 
 #include <QStringList>
+#include <functional>
 
 class TScriptedPeople : public TPeople
 {
@@ -11,6 +12,9 @@ public:
     bool Ask(const QString& text, bool isQuestion) override
     {
         Asked << text;
+        // A message box runs the event loop: timers fire while it is open.
+        if (WhileAsking)
+            WhileAsking();
         return isQuestion ? Answer : true;
     }
     bool AskWithCheck(const QString& text, const QString&, bool isQuestion, bool& checked) override
@@ -29,4 +33,5 @@ public:
     bool CheckAnswer = false;
     QString TextAnswer;
     QStringList Asked;
+    std::function<void()> WhileAsking;
 };
