@@ -170,7 +170,9 @@ void TDispatch::ServeNodes(const QSet<int>* answering)
     FChoice.CountNodes(FFarm.Computers);
     for (int i = 0; i < FFarm.Computers.Count(); ++i) {
         TComputer& node = FFarm.Computers.Item(i);
-        if (answering && !answering->contains(node.Number))
+        // An "Offline" node waits for the tick to take it out of the list, as between ticks
+        // before: whatever its number answers meanwhile is the next rescan's.
+        if (answering && (!answering->contains(node.Number) || node.StateCode() == TNodeState::Offline))
             continue;
         // A job file that cannot be written (a busy file on the share) ends this node's turn;
         // the others are still served, and the node is tried again on the next tick.

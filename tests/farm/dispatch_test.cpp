@@ -690,7 +690,19 @@ TEST_F(DispatchFarm, AnswersBetweenTicksAreServedByTheTicksOwnSteps)
     EXPECT_EQ(one.StateString, StateNextFrame);
     DeleteAck(Options, 1);
 
-    // Passes alone, a tick now and then, render every frame once.
+    // An "Offline" node waits for the tick to take it out; what its number says meanwhile is left.
+    WriteAck(2, AckOffline);
+    Nodes[2].Gone = true;
+    Controller->Dispatch().ServeAnswers();
+    EXPECT_EQ(Farm().Computers.FindByNumber(2)->StateString, AckOffline);
+    WriteAck(2, AckInitializing);
+    Controller->Dispatch().ServeAnswers();
+    EXPECT_EQ(Farm().Computers.FindByNumber(2)->StateString, AckOffline);
+    Tick();
+    EXPECT_EQ(Farm().Computers.FindByNumber(2), nullptr);
+
+    // Passes alone, a tick now and then, render every frame once; node 2's piece is rendered by
+    // node 1.
     for (int i = 0; i < 400 && !(Farm().Scenes.AllFinished() && AllBooked()); ++i) {
         for (auto& [number, node] : Nodes)
             Step(node);
