@@ -22,6 +22,7 @@ public:
         checked = CheckAnswer;
         return Ask(text, isQuestion);
     }
+    void Refresh(TView view) override { Refreshed << view; }
     bool AskText(const QString& caption, QString& text) override
     {
         Asked << caption;
@@ -33,5 +34,6 @@ public:
     bool CheckAnswer = false;
     QString TextAnswer;
     QStringList Asked;
+    QList<TView> Refreshed;
     std::function<void()> WhileAsking;
 };

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 TDispatch::TDispatch(TFarm& farm, TDiscovery& discovery)
     : FFarm(farm)
@@ -59,14 +60,17 @@ bool TDispatch::ServeAnswers()
     if (answering.isEmpty())
         return false;
     FUnfinished = false;
-    const bool scenesBefore = FScenesChanged;
-    const bool computersBefore = FComputersChanged;
+    // What this pass changes is shown now; with what earlier passes changed, it is stored on the tick.
+    const bool scenesBefore = std::exchange(FScenesChanged, false);
+    const bool computersBefore = std::exchange(FComputersChanged, false);
     ServeNodes(&answering);
-    if (FScenesChanged && !scenesBefore)
+    if (FScenesChanged)
         FFarm.People.Refresh(TView::Scenes);
-    if (FComputersChanged && !computersBefore)
+    if (FComputersChanged)
         FFarm.People.Refresh(TView::Computers);
     FFarm.ListsChanged = FFarm.ListsChanged || FScenesChanged || FComputersChanged;
+    FScenesChanged = FScenesChanged || scenesBefore;
+    FComputersChanged = FComputersChanged || computersBefore;
     return FUnfinished;
 }
 

@@ -666,9 +666,12 @@ TEST_F(DispatchFarm, AnswersBetweenTicksAreServedByTheTicksOwnSteps)
     WriteBytes(JobFileName(Options, 2), "untouched");
     const int ticks = Controller->Dispatch().RescanCounter;
 
-    // Node 1 finishes: booked and given its next piece without a tick.
+    // Node 1 finishes: booked and given its next piece without a tick, and shown at once.
     Step(Nodes[1]);
+    People.Refreshed.clear();
     EXPECT_FALSE(Controller->Dispatch().ServeAnswers());
+    EXPECT_TRUE(People.Refreshed.contains(TView::Scenes));
+    EXPECT_TRUE(People.Refreshed.contains(TView::Computers));
     EXPECT_EQ(one.RenderCount, 1);
     EXPECT_EQ(one.StateString, StateNextFrame);
     EXPECT_NE(one.Frames, piece);
@@ -693,8 +696,11 @@ TEST_F(DispatchFarm, AnswersBetweenTicksAreServedByTheTicksOwnSteps)
     // An "Offline" node waits for the tick to take it out; what its number says meanwhile is left.
     WriteAck(2, AckOffline);
     Nodes[2].Gone = true;
+    People.Refreshed.clear();
     Controller->Dispatch().ServeAnswers();
     EXPECT_EQ(Farm().Computers.FindByNumber(2)->StateString, AckOffline);
+    // Each pass shows what it changed, though the lists wait for the tick.
+    EXPECT_TRUE(People.Refreshed.contains(TView::Computers));
     WriteAck(2, AckInitializing);
     Controller->Dispatch().ServeAnswers();
     EXPECT_EQ(Farm().Computers.FindByNumber(2)->StateString, AckOffline);
