@@ -775,6 +775,14 @@ TEST_F(DispatchFarm, TheWatchHearsAnAckWithoutATick)
     EXPECT_TRUE(Controller->AckWatch().Watching());
     EXPECT_TRUE(answered());
     EXPECT_EQ(Farm().Computers.FindByNumber(1)->StateString, StateNextFrame);
+
+    // Gone and made anew between two ticks: still heard.
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(path));
+    Tick();
+    WriteAck(1, QStringLiteral("Rendering frame 3"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return Farm().Computers.FindByNumber(1)->StateCode() == TNodeState::Rendering; }, 5000));
 }
 
 } // namespace
