@@ -312,10 +312,15 @@ void TController::TimerMasterTimer()
         Guarded(FMasterError, [this] { FDispatch.TimerMasterTimer(); });
         FLink.BroadcastChangedLists();
     }
-    if (FPassWanted) {
-        FPassWanted = false;
-        FAckWatch.PassSoon();
-    }
+    PassIfWanted();
+}
+
+void TController::PassIfWanted()
+{
+    if (!FPassWanted)
+        return;
+    FPassWanted = false;
+    FAckWatch.PassSoon();
 }
 
 void TController::FollowCommandsDirectory()
@@ -351,6 +356,7 @@ void TController::AckPass()
         Guarded(FMasterError, [&] { unfinished = FDispatch.ServeAnswers(); });
         FLink.BroadcastChangedLists();
     }
+    PassIfWanted();
     // An ack caught while its node still wrote it gets a few more looks before the tick.
     if (unfinished && FPassRetries < PassRetries) {
         ++FPassRetries;

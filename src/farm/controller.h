@@ -93,6 +93,8 @@ private:
     void GiveWay(const QString& text);
     // The watch follows the commands directory while this Master drives with MasterWatchAcks.
     void FollowCommandsDirectory();
+    // The pass asked for while a tick or another pass was at work, now.
+    void PassIfWanted();
     void StartNodesNow();
     void CheckLightWaveConfig();
 

@@ -740,15 +740,21 @@ TEST_F(DispatchFarm, PassAndTickNeverRunInsideEachOther)
     Tick();
     EXPECT_GT(nested, 0);
     EXPECT_TRUE(Controller->AckWatch().PassPending());
+    // A pass that has something to say (a job file it cannot write) lets no tick in either.
     const int asked = nested;
-    Step(Nodes[1]);
+    ASSERT_TRUE(QFile::remove(JobFileName(Options, 1)));
+    ASSERT_TRUE(QDir(Directory.path()).mkdir(QStringLiteral("Job1")));
+    WriteAck(1, AckSettingContent);
+    Controller->AckWatch().Stop();
     Controller->AckPass();
+    EXPECT_GT(nested, asked);
     EXPECT_EQ(Farm().Computers.FindByNumber(1)->StateCode(), TNodeState::SettingContent);
+    EXPECT_TRUE(Controller->AckWatch().PassPending());
     People.WhileAsking = nullptr;
-    EXPECT_GE(nested, asked);
+    ASSERT_TRUE(QDir(Directory.path()).rmdir(QStringLiteral("Job1")));
 
     // Given way to another Master: answers wait, untouched.
-    Step(Nodes[1]);
+    WriteAck(1, AckLoading);
     Farm().Driving = false;
     Controller->AckPass();
     EXPECT_EQ(Farm().Computers.FindByNumber(1)->StateCode(), TNodeState::SettingContent);
