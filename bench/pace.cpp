@@ -58,7 +58,7 @@ bool RunDemo(bool tickOnly, const QString& nodeOptions, TRun& run)
 
 TRun MedianRun(const std::vector<TRun>& runs)
 {
-    const auto median = [&runs](double TRun::* field) {
+    const auto median = [&runs](double TRun::*field) {
         std::vector<double> values;
         for (const TRun& run : runs)
             values.push_back(run.*field);

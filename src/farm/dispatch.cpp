@@ -363,6 +363,6 @@ void TDispatch::ReportJobFailure(const TComputer& node, const QString& error)
     if (FFailingNodes.contains(node.Number))
         return;
     FFailingNodes.insert(node.Number);
-    FFarm.MasterEvent(QStringLiteral("Job File"),
-        QStringLiteral("Screamer %1: %2").arg(node.Number).arg(error));
+    FFarm.MasterEvent(
+        QStringLiteral("Job File"), QStringLiteral("Screamer %1: %2").arg(node.Number).arg(error));
 }

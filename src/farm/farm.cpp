@@ -35,12 +35,14 @@ void TFarm::MasterEvent(const QString& type, const QString& comment)
 
 void TFarm::SceneStarted(const TScene& scene)
 {
-    MasterEvent(QStringLiteral("Scenes Render"), ExtractName(scene.Filename) + QStringLiteral(" started rendering"));
+    MasterEvent(
+        QStringLiteral("Scenes Render"), ExtractName(scene.Filename) + QStringLiteral(" started rendering"));
 }
 
 void TFarm::SceneBooked(const TScene& scene)
 {
-    MasterEvent(QStringLiteral("Scenes Render"), ExtractName(scene.Filename) + QStringLiteral(": last frame booked"));
+    MasterEvent(
+        QStringLiteral("Scenes Render"), ExtractName(scene.Filename) + QStringLiteral(": last frame booked"));
 }
 
 void TFarm::SceneVerified(const TScene& scene)

@@ -81,7 +81,8 @@ void TLink::ReadAllowList()
     QString error;
     if (!FAllow.Parse(text, error))
         FFarm.MasterEvent(QStringLiteral("TCP/IP"),
-            QStringLiteral("No Remote can connect over TCP/IP until the option MasterTCPIPAllow is mended: %1")
+            QStringLiteral(
+                "No Remote can connect over TCP/IP until the option MasterTCPIPAllow is mended: %1")
                 .arg(error));
 }
 
@@ -143,8 +144,8 @@ void TLink::Refused(const QString& address, const QString& why)
     if (FRefusedAt.size() > 1000)
         FRefusedAt.clear();
     FRefusedAt.insert(address, now);
-    FFarm.MasterEvent(QStringLiteral("TCP/IP"),
-        QStringLiteral("Refused the connection of %1: %2.").arg(address, why));
+    FFarm.MasterEvent(
+        QStringLiteral("TCP/IP"), QStringLiteral("Refused the connection of %1: %2.").arg(address, why));
 }
 
 void TLink::Broadcast(const TCommand& command)

@@ -649,7 +649,8 @@ TEST_F(DispatchStory, TheMasterTellsEachScenesStoryOncePerOccasion)
     story = SceneStory(Farm()).mid(9);
     ASSERT_EQ(story.size(), 2) << story.join(u'\n').toStdString();
     EXPECT_EQ(story[0], QStringLiteral("many.lws: last frame booked"));
-    EXPECT_TRUE(story[1].startsWith(QStringLiteral("many.lws verified: 8 frames in "))) << story[1].toStdString();
+    EXPECT_TRUE(story[1].startsWith(QStringLiteral("many.lws verified: 8 frames in ")))
+        << story[1].toStdString();
 }
 
 // Between ticks the nodes that answered are served as a tick would serve them, and nobody else.
