@@ -577,14 +577,8 @@ protected:
         }
     }
 
-    TScene& Many() { return *Farm().Scenes.FindByID(ManyID()); }
-    int ManyID()
-    {
-        for (int i = 0; i < Farm().Scenes.Count(); ++i)
-            if (Farm().Scenes.Item(i).Filename.endsWith(QStringLiteral("many.lws")))
-                return Farm().Scenes.Item(i).ID;
-        return -1;
-    }
+    // Below "one", whose priority is higher.
+    TScene& Many() { return Farm().Scenes.Item(1); }
     QString FramePath(const TScene& scene, int frame)
     {
         return scene.FrameFileName(frame, TFrameKind::RGB, QString());
