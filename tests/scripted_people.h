@@ -4,6 +4,7 @@
 #include "support/people.h"
 
 #include <QStringList>
+#include <functional>
 
 class TScriptedPeople : public TPeople
 {
@@ -11,6 +12,9 @@ public:
     bool Ask(const QString& text, bool isQuestion) override
     {
         Asked << text;
+        // A message box runs the event loop: timers fire while it is open.
+        if (WhileAsking)
+            WhileAsking();
         return isQuestion ? Answer : true;
     }
     bool AskWithCheck(const QString& text, const QString&, bool isQuestion, bool& checked) override
@@ -18,6 +22,7 @@ public:
         checked = CheckAnswer;
         return Ask(text, isQuestion);
     }
+    void Refresh(TView view) override { Refreshed << view; }
     bool AskText(const QString& caption, QString& text) override
     {
         Asked << caption;
@@ -29,4 +34,6 @@ public:
     bool CheckAnswer = false;
     QString TextAnswer;
     QStringList Asked;
+    QList<TView> Refreshed;
+    std::function<void()> WhileAsking;
 };

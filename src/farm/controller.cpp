@@ -34,6 +34,7 @@ TController::TController(TOptions& options, TPeople& people, const TClock& clock
     // A Master drives only once its commands directory and its lock are there.
     FFarm.Driving = false;
     FDiscovery.ArmRescanTimer = [this] { TimerMasterRescan.start(); };
+    FAckWatch.Pass = [this] { AckPass(); };
     FFarm.RequestRemoteUpdate = [this] { TimerRemoteUpdateAutomatic.start(); };
     FHousekeeping.Update = [this] { Update(); };
     // The report goes out from a moment of its own: a timer whose slot waits for a mail never
@@ -91,19 +92,14 @@ void TController::CheckLightWaveConfig()
 {
     const TOptions& options = FFarm.Options;
     if (options.ScreamerConfig == NoneText)
-        AddMasterEvent(QStringLiteral("Start"),
+        FFarm.MasterEvent(QStringLiteral("Start"),
             QStringLiteral("LightWave's configuration directory is not set (option ScreamerConfig): the "
                            "content directory is unknown."));
     else if (!QFileInfo(options.LightWaveConfigFile()).isFile())
-        AddMasterEvent(QStringLiteral("Start"),
+        FFarm.MasterEvent(QStringLiteral("Start"),
             QStringLiteral("LightWave's configuration %1 was not found (options ScreamerConfig and "
                            "ConfigNumber): the content directory is unknown.")
                 .arg(options.LightWaveConfigFile()));
-}
-
-void TController::AddMasterEvent(const QString& type, const QString& comment)
-{
-    FFarm.Events.AddEvent(1, QStringLiteral("Master"), type, comment);
 }
 
 bool TController::ReadyToDrive()
@@ -116,7 +112,7 @@ bool TController::ReadyToDrive()
     const QString directory = options.ScreamerDirectory;
     const auto wait = [this](const QString& problem) {
         if (problem != FWaitingFor)
-            AddMasterEvent(QStringLiteral("Start"),
+            FFarm.MasterEvent(QStringLiteral("Start"),
                 problem + QStringLiteral(" Until then this Master drives no node and stores nothing."));
         FWaitingFor = problem;
         return false;
@@ -137,7 +133,7 @@ bool TController::ReadyToDrive()
         return wait(
             QStringLiteral("The lock file %1 cannot be written: %2.").arg(FLock.Path(), FLock.Reason()));
     case TMasterLock::TResult::TakenOver:
-        AddMasterEvent(QStringLiteral("Master"),
+        FFarm.MasterEvent(QStringLiteral("Master"),
             QStringLiteral("Took the commands directory %1 over from %2: %3.")
                 .arg(directory, FLock.Holder().Text(), FLock.Reason()));
         break;
@@ -145,7 +141,7 @@ bool TController::ReadyToDrive()
         break;
     }
     if (!FWaitingFor.isEmpty())
-        AddMasterEvent(QStringLiteral("Start"),
+        FFarm.MasterEvent(QStringLiteral("Start"),
             QStringLiteral("The commands directory %1 can be used now: this Master drives the nodes.")
                 .arg(directory));
     FWaitingFor.clear();
@@ -163,9 +159,10 @@ void TController::GiveWay(const QString& text)
 {
     FGaveWay = true;
     FFarm.Options.Master = false;
+    FAckWatch.Stop();
     // Remotes must not drive a Master that drives nothing.
     FLink.MasterTick(false);
-    AddMasterEvent(QStringLiteral("Master"), text);
+    FFarm.MasterEvent(QStringLiteral("Master"), text);
     // As a Remote it shows the other Master's lists.
     if (FListsPending)
         LoadLists(false);
@@ -197,6 +194,7 @@ bool TController::Close()
     TimerMasterRescan.stop();
     TimerRemoteUpdateAutomatic.stop();
     TimerMasterLock.stop();
+    FAckWatch.Stop();
     FSaver.Stop();
     FLock.Release();
     FFarm.Driving = false;
@@ -221,6 +219,7 @@ void TController::ApplyMode()
         TimerRemote.stop();
     } else {
         TimerMaster.stop();
+        FAckWatch.Stop();
         TimerRemote.start();
     }
     TimerGeneral.start();
@@ -233,6 +232,7 @@ void TController::CommandsDirectoryChanged()
         TimerMasterLock.stop();
         FLock.Release();
     }
+    FAckWatch.Stop();
     FWaitingFor.clear();
     ApplyMode();
 }
@@ -240,7 +240,7 @@ void TController::CommandsDirectoryChanged()
 void TController::StartLocalNodes()
 {
     if (const QString problem = NodeProgramProblem(FFarm.Options); !problem.isEmpty()) {
-        AddMasterEvent(
+        FFarm.MasterEvent(
             QStringLiteral("Start"), problem + QStringLiteral(" No node of this computer is started."));
         return;
     }
@@ -266,23 +266,104 @@ template <typename Work> void TController::Guarded(QString& lastError, Work work
     } catch (const EInOutError& error) {
         const QString text = QString::fromLocal8Bit(error.what());
         if (text != lastError)
-            FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Error"), text);
+            FFarm.MasterEvent(QStringLiteral("Error"), text);
         lastError = text;
     }
 }
 
+namespace {
+
+// Sets a flag for as long as it lives, whatever way the work ends.
+class TServing
+{
+public:
+    explicit TServing(bool& flag)
+        : FFlag(flag)
+    {
+        FFlag = true;
+    }
+    ~TServing() { FFlag = false; }
+    TServing(const TServing&) = delete;
+    TServing& operator=(const TServing&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+} // namespace
+
 void TController::TimerMasterTimer()
 {
-    if (!ReadyToDrive()) {
-        // Remotes would get the lists of a Master that holds none.
-        FLink.MasterTick(false);
-        if (!FFarm.IsMaster())
-            ApplyMode();
+    // A pass's message box is open: the next tick comes soon enough.
+    if (FServing)
+        return;
+    {
+        const TServing serving(FServing);
+        if (!ReadyToDrive()) {
+            FAckWatch.Stop();
+            // Remotes would get the lists of a Master that holds none.
+            FLink.MasterTick(false);
+            if (!FFarm.IsMaster())
+                ApplyMode();
+            return;
+        }
+        FollowCommandsDirectory();
+        FLink.MasterTick(true);
+        Guarded(FMasterError, [this] { FDispatch.TimerMasterTimer(); });
+        FLink.BroadcastChangedLists();
+    }
+    PassIfWanted();
+}
+
+void TController::PassIfWanted()
+{
+    if (!FPassWanted)
+        return;
+    FPassWanted = false;
+    FAckWatch.PassSoon();
+}
+
+void TController::FollowCommandsDirectory()
+{
+    const QString directory = FFarm.Options.ScreamerDirectory;
+    if (!FFarm.Options.MasterWatchAcks) {
+        FAckWatch.Stop();
         return;
     }
-    FLink.MasterTick(true);
-    Guarded(FMasterError, [this] { FDispatch.TimerMasterTimer(); });
-    FLink.BroadcastChangedLists();
+    if (FAckWatch.Follow(directory) || !QFileInfo(directory).isDir()) {
+        FUnwatched.clear();
+        return;
+    }
+    if (directory != FUnwatched)
+        FFarm.MasterEvent(QStringLiteral("Start"),
+            QStringLiteral("The file system gives no notice of changes in %1: nodes are served on the "
+                           "Master's tick only.")
+                .arg(directory));
+    FUnwatched = directory;
+}
+
+void TController::AckPass()
+{
+    if (FServing) {
+        FPassWanted = true;
+        return;
+    }
+    if (!FFarm.IsMaster() || !FFarm.Driving || FFarm.Closing)
+        return;
+    bool unfinished = false;
+    {
+        const TServing serving(FServing);
+        Guarded(FMasterError, [&] { unfinished = FDispatch.ServeAnswers(); });
+        FLink.BroadcastChangedLists();
+    }
+    PassIfWanted();
+    // An ack caught while its node still wrote it gets a few more looks before the tick.
+    if (unfinished && FPassRetries < PassRetries) {
+        ++FPassRetries;
+        FAckWatch.PassLater();
+    } else if (!unfinished) {
+        FPassRetries = 0;
+    }
 }
 
 void TController::TimerMasterRescanTimer()

@@ -2,6 +2,7 @@
 // The farm at work: owns the farm's state, its workers and the five timers, and brings the farm
 // up and down. The windows and the program without windows drive the same object.
 
+#include "farm/ack_watch.h"
 #include "farm/discovery.h"
 #include "farm/dispatch.h"
 #include "farm/farm.h"
@@ -49,6 +50,9 @@ public:
     std::function<void(const QString&)> AnotherMasterFound;
 
     void TimerMasterTimer();
+    // The nodes' answers taken in between ticks, when the watch on the commands directory heard
+    // of them; never inside a tick, and only while this Master drives.
+    void AckPass();
     void TimerMasterRescanTimer();
     void TimerGeneralTimer();
     // The lock's heartbeat; a lock another Master has taken makes this one give way.
@@ -72,6 +76,7 @@ public:
     TIdleCounters& Idle() { return FIdle; }
     TLink& Link() { return FLink; }
     TSaverThread& Saver() { return FSaver; }
+    TAckWatch& AckWatch() { return FAckWatch; }
 
     QTimer TimerMaster;
     QTimer TimerMasterRescan;
@@ -86,9 +91,12 @@ private:
     bool ReadyToDrive();
     void LoadLists(bool master);
     void GiveWay(const QString& text);
+    // The watch follows the commands directory while this Master drives with MasterWatchAcks.
+    void FollowCommandsDirectory();
+    // The pass asked for while a tick or another pass was at work, now.
+    void PassIfWanted();
     void StartNodesNow();
     void CheckLightWaveConfig();
-    void AddMasterEvent(const QString& type, const QString& comment);
 
     // A tick or command that ends on an input/output error is logged once per distinct error,
     // so a share gone away does not flood the log every second.
@@ -101,6 +109,15 @@ private:
     TIdleCounters FIdle;
     THousekeeping FHousekeeping;
     TMasterLock FLock;
+    TAckWatch FAckWatch;
+    // A tick or a pass is at work: a message box it opened runs the event loop, in which the
+    // other must not start. A pass asked for meanwhile follows the tick.
+    bool FServing = false;
+    bool FPassWanted = false;
+    static constexpr int PassRetries = 4;
+    int FPassRetries = 0;
+    // The directory the watch could not follow, as last said.
+    QString FUnwatched;
     bool FGaveWay = false;
     bool FReporting = false;
     bool FListsPending = false;

@@ -12,8 +12,10 @@
 #include "support/people.h"
 #include "support/record_text.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 TDispatch::TDispatch(TFarm& farm, TDiscovery& discovery)
     : FFarm(farm)
@@ -22,8 +24,6 @@ TDispatch::TDispatch(TFarm& farm, TDiscovery& discovery)
 
 void TDispatch::TimerMasterTimer()
 {
-    FScenesChanged = false;
-    FComputersChanged = false;
     FFarm.People.SetStatus(TStatusPanel::Clock, QStringLiteral("Time ") + ClockText(FFarm.Now()));
     PeriodicRescan();
     UpdateOwnOverviewEntry();
@@ -31,10 +31,47 @@ void TDispatch::TimerMasterTimer()
     VerifyFinishedScenes();
     RemoveOfflineNodes();
     ServeNodes();
+    // Also what passes between ticks changed: the Remotes' lists are stored once a tick.
     if (FScenesChanged)
         FFarm.ScenesChanged();
     if (FComputersChanged)
         FFarm.ComputersChanged();
+    FScenesChanged = false;
+    FComputersChanged = false;
+}
+
+namespace {
+
+// The nodes whose ack file is in the directory, from one listing of it.
+QSet<int> NodesWithAckFiles(const QString& directory)
+{
+    QSet<int> numbers;
+    for (const QString& name : QDir(directory).entryList(QDir::Files | QDir::System))
+        if (const int number = AckFileNumber(name))
+            numbers.insert(number);
+    return numbers;
+}
+
+} // namespace
+
+bool TDispatch::ServeAnswers()
+{
+    const QSet<int> answering = NodesWithAckFiles(FFarm.Options.ScreamerDirectory);
+    if (answering.isEmpty())
+        return false;
+    FUnfinished = false;
+    // What this pass changes is shown now; with what earlier passes changed, it is stored on the tick.
+    const bool scenesBefore = std::exchange(FScenesChanged, false);
+    const bool computersBefore = std::exchange(FComputersChanged, false);
+    ServeNodes(&answering);
+    if (FScenesChanged)
+        FFarm.People.Refresh(TView::Scenes);
+    if (FComputersChanged)
+        FFarm.People.Refresh(TView::Computers);
+    FFarm.ListsChanged = FFarm.ListsChanged || FScenesChanged || FComputersChanged;
+    FScenesChanged = FScenesChanged || scenesBefore;
+    FComputersChanged = FComputersChanged || computersBefore;
+    return FUnfinished;
 }
 
 namespace {
@@ -103,9 +140,11 @@ void TDispatch::VerifyFinishedScenes()
             = VerifyScene(scene, true, FFarm.People, FFarm.Options.ContentDirectory, held);
         // Remotes must see the verified mark too.
         FScenesChanged = FScenesChanged || scene.Verified != wasVerified;
+        if (scene.Verified && !wasVerified)
+            FFarm.SceneVerified(scene);
         if (result.Missing.isEmpty() || !result.QueueChanged)
             continue;
-        FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Scenes Verify"),
+        FFarm.MasterEvent(QStringLiteral("Scenes Verify"),
             ExtractName(scene.Filename) + QStringLiteral(" verified and ")
                 + QString::number(CountNumbers(result.Missing))
                 + QStringLiteral(" missing frames added to renderlist."));
@@ -130,15 +169,24 @@ void TDispatch::RemoveOfflineNodes()
     }
 }
 
-void TDispatch::ServeNodes()
+void TDispatch::ServeNodes(const QSet<int>* answering)
 {
     FChoice.CountNodes(FFarm.Computers);
     for (int i = 0; i < FFarm.Computers.Count(); ++i) {
         TComputer& node = FFarm.Computers.Item(i);
+        // An "Offline" node waits for the tick to take it out of the list, as between ticks
+        // before: whatever its number answers meanwhile is the next rescan's.
+        if (answering && (!answering->contains(node.Number) || node.StateCode() == TNodeState::Offline))
+            continue;
         // A job file that cannot be written (a busy file on the share) ends this node's turn;
         // the others are still served, and the node is tried again on the next tick.
         try {
-            TakeAcknowledgement(node);
+            const TAnswer answer = TakeAcknowledgement(node);
+            FUnfinished = FUnfinished || answer == TAnswer::Unfinished;
+            // Between ticks a node that said nothing new gets nothing: not even the "wait" of a
+            // rendering node, whose write would only wake the watch again.
+            if (answering && answer != TAnswer::Taken)
+                continue;
             switch (node.StateCode()) {
             case TNodeState::Ready:
                 ServeReady(node);
@@ -161,40 +209,54 @@ void TDispatch::ServeNodes()
     }
 }
 
-void TDispatch::TakeAcknowledgement(TComputer& node)
+TDispatch::TAnswer TDispatch::TakeAcknowledgement(TComputer& node)
 {
     TAck ack;
     if (!ReadAck(FFarm.Options, node.Number, ack))
-        return;
+        return TAnswer::Unfinished;
     // Taken as a state, garbage would make the next "Ready" book nothing and send the piece round
     // again; deleted, it could take a half-written answer with it.
     if (!IsNodeAnswer(ack.State))
-        return;
+        return TAnswer::Unfinished;
     // The node has not read its new job yet: the old "Ready" stays until it has.
     if (node.StateCode() == TNodeState::NextFrame && ack.State == AckReady)
-        return;
+        return TAnswer::None;
     DeleteAck(FFarm.Options, node.Number);
     // A node being killed must neither get new work nor lose its "quit": only its "Offline" counts.
     if (node.StateString == StateDying && ack.State != AckOffline)
-        return;
+        return TAnswer::None;
     if (node.StateCode() == TNodeState::Rendering && ack.State == AckReady)
         BookPiece(node);
     node.StateString = ack.State;
     FComputersChanged = true;
+    return TAnswer::Taken;
+}
+
+bool TDispatch::PiecesOut(const TScene& scene) const
+{
+    for (int i = 0; i < FFarm.Computers.Count(); ++i) {
+        const TComputer& node = FFarm.Computers.Item(i);
+        if (node.HoldsPiece() && FFarm.Scenes.SceneOfNode(node) == &scene)
+            return true;
+    }
+    return false;
 }
 
 void TDispatch::BookPiece(TComputer& node)
 {
     // The clock may be set back during a render; a piece never took negative time.
     const TDateTime duration = std::max(0.0, FFarm.Now() - node.RenderStart);
-    if (!node.Frames.isEmpty())
-        if (TScene* scene = FFarm.Scenes.SceneOfNode(node)) {
-            scene->Statistics.AddFrameTime(duration);
-            FScenesChanged = true;
-        }
+    TScene* scene = node.Frames.isEmpty() ? nullptr : FFarm.Scenes.SceneOfNode(node);
+    if (scene) {
+        scene->Statistics.AddFrameTime(duration);
+        FScenesChanged = true;
+    }
     ++node.RenderCount;
     node.LastRenderTime = duration;
     node.Frames.clear();
+    // Once all is handed out, the last piece to come back is the scene's last frame.
+    if (scene && scene->IsFinished() && !PiecesOut(*scene))
+        FFarm.SceneBooked(*scene);
 }
 
 void TDispatch::ServeReady(TComputer& node)
@@ -239,6 +301,10 @@ void TDispatch::ServeReady(TComputer& node)
     node.StateString = StateNextFrame;
     ++FFarm.Options.FramesRendered;
     node.RenderStart = FFarm.Now();
+    if (scene->Statistics.RenderStarted == 0) {
+        scene->Statistics.RenderStarted = node.RenderStart;
+        FFarm.SceneStarted(*scene);
+    }
     WriteRenderLog(*scene, node);
     FScenesChanged = true;
     FComputersChanged = true;
@@ -287,7 +353,7 @@ void TDispatch::WriteRenderLog(const TScene& scene, const TComputer& node)
     if (file.open(QIODevice::Append) && file.write(line.toLocal8Bit()) >= 0 && file.flush())
         return;
     // The log is a record, not the work: the tick goes on for the other nodes.
-    FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Render Log"),
+    FFarm.MasterEvent(QStringLiteral("Render Log"),
         QStringLiteral("I could not write the render log ") + path + QStringLiteral(": ")
             + file.errorString());
 }
@@ -297,6 +363,6 @@ void TDispatch::ReportJobFailure(const TComputer& node, const QString& error)
     if (FFailingNodes.contains(node.Number))
         return;
     FFailingNodes.insert(node.Number);
-    FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("Job File"),
-        QStringLiteral("Screamer %1: %2").arg(node.Number).arg(error));
+    FFarm.MasterEvent(
+        QStringLiteral("Job File"), QStringLiteral("Screamer %1: %2").arg(node.Number).arg(error));
 }

@@ -19,6 +19,11 @@ public:
     TDispatch(TFarm& farm, TDiscovery& discovery);
 
     void TimerMasterTimer();
+    // Between ticks: takes in the answers waiting in the commands directory and serves the nodes
+    // that gave them, with the tick's own steps; nodes without a new answer are left to the tick.
+    // Changes are shown at once and stored for the Remotes at the next tick. True when an ack
+    // file holds no answer yet (a node still writing it): worth another look shortly.
+    bool ServeAnswers();
 
     // Ticks since the last automatic rescan.
     int RescanCounter = 0;
@@ -29,8 +34,17 @@ private:
     void ReadRemoteCommand();
     void VerifyFinishedScenes();
     void RemoveOfflineNodes();
-    void ServeNodes();
-    void TakeAcknowledgement(TComputer& node);
+    // Every node on a tick; between ticks only those in `answering` that answered.
+    void ServeNodes(const QSet<int>* answering = nullptr);
+    enum class TAnswer
+    {
+        None,
+        Taken,
+        // An ack file without a node's answer: garbage, or still being written.
+        Unfinished
+    };
+    TAnswer TakeAcknowledgement(TComputer& node);
+    bool PiecesOut(const TScene& scene) const;
     void BookPiece(TComputer& node);
     void ServeReady(TComputer& node);
     void ServeSettingContent(TComputer& node);
@@ -45,4 +59,5 @@ private:
     TSceneChoice FChoice;
     // Nodes whose job file could not be written on the last try: reported once, not every tick.
     QSet<int> FFailingNodes;
+    bool FUnfinished = false;
 };

@@ -2,6 +2,7 @@
 
 #include "model/scene_record.h"
 #include "options/options.h"
+#include "support/paths.h"
 #include "support/people.h"
 
 TFarm::TFarm(TOptions& options, TPeople& people, const TClock& clock)
@@ -25,6 +26,35 @@ bool TFarm::StoresLists() const
 void TFarm::UserEvent(const QString& type, const QString& comment)
 {
     Events.AddEvent(3, Options.ScreamerName, type, comment);
+}
+
+void TFarm::MasterEvent(const QString& type, const QString& comment)
+{
+    Events.AddEvent(1, QStringLiteral("Master"), type, comment);
+}
+
+void TFarm::SceneStarted(const TScene& scene)
+{
+    MasterEvent(
+        QStringLiteral("Scenes Render"), ExtractName(scene.Filename) + QStringLiteral(" started rendering"));
+}
+
+void TFarm::SceneBooked(const TScene& scene)
+{
+    MasterEvent(
+        QStringLiteral("Scenes Render"), ExtractName(scene.Filename) + QStringLiteral(": last frame booked"));
+}
+
+void TFarm::SceneVerified(const TScene& scene)
+{
+    const qint64 frames = scene.TotalFrames();
+    QString text = ExtractName(scene.Filename) + QStringLiteral(" verified: %1 frame").arg(frames);
+    if (frames != 1)
+        text += u's';
+    // A scene from before the farm kept its start, or one never handed out, has no time to tell.
+    if (scene.Statistics.RenderStarted > 0)
+        text += QStringLiteral(" in ") + DurationText(Now() - scene.Statistics.RenderStarted);
+    MasterEvent(QStringLiteral("Scenes Verify"), text);
 }
 
 void TFarm::ScenesChanged()

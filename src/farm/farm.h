@@ -38,6 +38,13 @@ public:
 
     // An event of level 3 caused by this installation's user.
     void UserEvent(const QString& type, const QString& comment);
+    // What the Master did by itself: a level-1 event of origin "Master".
+    void MasterEvent(const QString& type, const QString& comment);
+    // A scene's story, each said once per occasion: its first piece went out, its last frame was
+    // booked, it was found wholly rendered. The verified time runs from its first piece.
+    void SceneStarted(const TScene& scene);
+    void SceneBooked(const TScene& scene);
+    void SceneVerified(const TScene& scene);
 
     // After-change steps: show the view again and, on a driving Master that serves Remotes
     // through the commands directory, store the list for them.

@@ -80,8 +80,9 @@ void TLink::ReadAllowList()
     FAllowText = text;
     QString error;
     if (!FAllow.Parse(text, error))
-        FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("TCP/IP"),
-            QStringLiteral("No Remote can connect over TCP/IP until the option MasterTCPIPAllow is mended: %1")
+        FFarm.MasterEvent(QStringLiteral("TCP/IP"),
+            QStringLiteral(
+                "No Remote can connect over TCP/IP until the option MasterTCPIPAllow is mended: %1")
                 .arg(error));
 }
 
@@ -107,7 +108,7 @@ void TLink::OpenServer()
                                         "option MasterTCPIPPort.")
                              .arg(QString::number(port), error);
     if (text != FListenError)
-        FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("TCP/IP"), text);
+        FFarm.MasterEvent(QStringLiteral("TCP/IP"), text);
     FListenError = text;
     SetLinkStatus(QStringLiteral("Cannot listen on port ") + QString::number(port));
 }
@@ -143,8 +144,8 @@ void TLink::Refused(const QString& address, const QString& why)
     if (FRefusedAt.size() > 1000)
         FRefusedAt.clear();
     FRefusedAt.insert(address, now);
-    FFarm.Events.AddEvent(1, QStringLiteral("Master"), QStringLiteral("TCP/IP"),
-        QStringLiteral("Refused the connection of %1: %2.").arg(address, why));
+    FFarm.MasterEvent(
+        QStringLiteral("TCP/IP"), QStringLiteral("Refused the connection of %1: %2.").arg(address, why));
 }
 
 void TLink::Broadcast(const TCommand& command)

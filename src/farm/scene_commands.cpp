@@ -61,8 +61,9 @@ bool VerifyOnMaster(TFarm& farm, const TScene& scene)
     if (result.QueueChanged) {
         live->Settings.MissingList = AddNewNumbers(live->Settings.MissingList, result.Missing);
         live->Verified = false;
-    } else if (complete) {
+    } else if (complete && !live->Verified) {
         live->Verified = true;
+        farm.SceneVerified(*live);
     }
     return complete;
 }

@@ -3,9 +3,12 @@
 #include "options/options.h"
 #include "support/files.h"
 #include "support/paths.h"
+#include "support/record_text.h"
 #include "support/text_file.h"
 
 namespace {
+
+const QString AckPrefix = QStringLiteral("Ack");
 
 // An acknowledgement is two short lines; whatever a broken node writes beyond this is ignored.
 constexpr qint64 AckFileLimit = 64 * 1024;
@@ -51,7 +54,16 @@ QString JobFileName(const TOptions& options, int number)
 
 QString AckFileName(const TOptions& options, int number)
 {
-    return JoinPath(options.ScreamerDirectory, QStringLiteral("Ack") + QString::number(number));
+    return JoinPath(options.ScreamerDirectory, AckPrefix + QString::number(number));
+}
+
+int AckFileNumber(const QString& name)
+{
+    int number = 0;
+    if (!name.startsWith(AckPrefix) || !TextToInteger(name.sliced(AckPrefix.size()), number) || number <= 0
+        || name != AckPrefix + QString::number(number))
+        return 0;
+    return number;
 }
 
 QStringList JobLines(TJobCommand command, const QString& argument, bool oldStyle)

@@ -39,6 +39,8 @@ bool IsNodeAnswer(const QString& state);
 
 QString JobFileName(const TOptions& options, int number);
 QString AckFileName(const TOptions& options, int number);
+// The node whose ack file bears `name` (exactly "Ack7", not "Ack07"); 0 for any other name.
+int AckFileNumber(const QString& name);
 
 // The lines of a job file; none for JobDelete.
 QStringList JobLines(TJobCommand command, const QString& argument, bool oldStyle);

@@ -145,6 +145,8 @@ public:
     QString StatisticsText(const QString& left) const;
 
     TDateTime TimeAdd = 0;
+    // When the first piece went out since the scene was added or started over; 0 before.
+    TDateTime RenderStarted = 0;
     TDateTime RenderTimeTotal = 0; // a duration in days
     int RenderFramesCount = 0;
 };

@@ -49,6 +49,7 @@ void TScene::ResetFrames()
     Verified = false;
     VerifyTimes = 0;
     Copied = false;
+    Statistics.RenderStarted = 0;
     Statistics.RenderTimeTotal = 0;
     Statistics.RenderFramesCount = 0;
 }

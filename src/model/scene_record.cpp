@@ -13,6 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString KeyIgnoredRangeType = u"IgnoredRangeType"_s;
+const QString KeyRenderStarted = u"RenderStarted"_s;
 
 // Which lines a record holds only while a flag is set.
 enum class TGroup
@@ -207,6 +208,8 @@ void WriteRecord(TScene& scene, QStringList& lines)
     // Only where it has something to say: most records stay as they always were.
     if (scene.Data.IgnoredRangeType != 0)
         lines << KeyIgnoredRangeType + u'=' + QString::number(scene.Data.IgnoredRangeType);
+    if (scene.Statistics.RenderStarted != 0)
+        lines << KeyRenderStarted + u'=' + DateTimeToRecordText(scene.Statistics.RenderStarted);
     lines << RecordEndLine;
 }
 
@@ -231,6 +234,7 @@ void ReadRecord(TScene& scene, const QStringList& lines, qsizetype& index)
         scene.ReadRenderSettings(line);
         ReadFields(scene, tail, line);
         ReadKeyInteger(KeyIgnoredRangeType, line, scene.Data.IgnoredRangeType);
+        ReadKeyDateTime(KeyRenderStarted, line, scene.Statistics.RenderStarted);
     }
     if (scene.Settings.Platforms == 0)
         scene.Settings.Platforms = PlatformsAll;

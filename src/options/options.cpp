@@ -42,6 +42,7 @@ void ForEachSetting(TOptionsType& o, TSettingOrder order, TVisit&& visit)
     visit("MasterScenesRemoveTime", o.MasterScenesRemoveTime, 30);
     visit("MasterScenesVerify", o.MasterScenesVerify, true);
     visit("MasterRenderInterval", o.MasterRenderInterval, 1000);
+    visit("MasterWatchAcks", o.MasterWatchAcks, true);
     visit("MasterScanRemote", o.MasterScanRemote, true);
     visit("MasterScanTCPIP", o.MasterScanTCPIP, false);
     visit("MasterTCPIPPort", o.MasterTCPIPPort, 1234);

@@ -78,6 +78,8 @@ public:
     bool MasterScenesVerify = false;
     int MasterScenesRemoveTime = 0;
     int MasterRenderInterval = 0;
+    // The Master takes a node's ack as soon as the file system tells of it, not only on its tick.
+    bool MasterWatchAcks = false;
     bool RemoteUpdateCommands = false;
     bool RemoteUpdateAutomatic = false;
     bool RemoteAllowCopy = false;

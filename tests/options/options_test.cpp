@@ -47,7 +47,7 @@ TEST(Options, FirstStartRunsOnDefaultsAndSavesThemInOrder)
         CrLf({ "[Options]", "Master=0", "InfoVisible=1", "Debug=0", "FramesRendered=0",
             "MasterScreamerOldStyle=0", "MasterScreamerComputers=9", "MasterScreamerFrames=1",
             "MasterScenesRemove=0", "MasterScenesRemoveTime=30", "MasterScenesVerify=1",
-            "MasterRenderInterval=1000", "MasterScanRemote=1", "MasterScanTCPIP=0",
+            "MasterRenderInterval=1000", "MasterWatchAcks=1", "MasterScanRemote=1", "MasterScanTCPIP=0",
             "MasterTCPIPPort=1234", "MasterTCPIPAllow=", "RemoteUpdateCommands=1", "RemoteUpdateAutomatic=0",
             "RemoteUpdateAutomaticTime=5", "RemoteAllowCopy=0", "RemoteCommandsMaster=1", "RemoteSendTCPIP=0",
             "RemoteSendTCPIPMaster=127.0.0.1", "ScreamerDirectory=(none)", "ScreamerFilename=(none)",
@@ -68,10 +68,10 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
     const QString text = CrLf({ "; hand notes", "[Options]", "Master=1", "InfoVisible=0", "Debug=1",
         "FramesRendered=1234", "MasterScreamerOldStyle=1", "MasterScreamerComputers=31",
         "MasterScreamerFrames=4", "MasterScenesRemove=1", "MasterScenesRemoveTime=45", "MasterScenesVerify=0",
-        "MasterRenderInterval=2500", "MasterScanRemote=0", "MasterScanTCPIP=1", "MasterTCPIPPort=4321",
-        "MasterTCPIPAllow=192.168.1.0/24; 10.0.0.7 , fd00::/8", "RemoteUpdateCommands=0",
-        "RemoteUpdateAutomatic=1", "RemoteUpdateAutomaticTime=7", "RemoteAllowCopy=1",
-        "RemoteCommandsMaster=0", "RemoteSendTCPIP=1", "RemoteSendTCPIPMaster=10.0.0.9",
+        "MasterRenderInterval=2500", "MasterWatchAcks=0", "MasterScanRemote=0", "MasterScanTCPIP=1",
+        "MasterTCPIPPort=4321", "MasterTCPIPAllow=192.168.1.0/24; 10.0.0.7 , fd00::/8",
+        "RemoteUpdateCommands=0", "RemoteUpdateAutomatic=1", "RemoteUpdateAutomaticTime=7",
+        "RemoteAllowCopy=1", "RemoteCommandsMaster=0", "RemoteSendTCPIP=1", "RemoteSendTCPIPMaster=10.0.0.9",
         "FutureSetting=keep me", "ScreamerDirectory=/farm/commands", "ScreamerFilename=/lw/bin/lwsn",
         "ScreamerConfig=/lw/config", "ConfigNumber=3", "ScreamerName=render-07", "ScreamerNumbers=2 5",
         "ScreamerInterval=3", "ScreamerHide=1", "ScreamerPriorityIdle=1", "EventsFile=1",
@@ -97,6 +97,7 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
     EXPECT_EQ(options.MasterScenesRemoveTime, 45);
     EXPECT_FALSE(options.MasterScenesVerify);
     EXPECT_EQ(options.MasterRenderInterval, 2500);
+    EXPECT_FALSE(options.MasterWatchAcks);
     EXPECT_FALSE(options.MasterScanRemote);
     EXPECT_TRUE(options.MasterScanTCPIP);
     EXPECT_EQ(options.MasterTCPIPPort, 4321);

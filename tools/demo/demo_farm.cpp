@@ -200,7 +200,7 @@ void LoadRemoteOptions(const TDemoFarm& farm, TOptions& options)
     options.ReadLightWaveConfig();
 }
 
-bool MakeDemoFarm(const TDemoFarm& farm, QString& error)
+bool MakeDemoFarm(const TDemoFarm& farm, QString& error, bool watchAcks)
 {
     const QString renders = JoinPath(farm.ContentDirectory, QStringLiteral("Renders"));
     if (!MakeDirectories(farm, error)
@@ -217,6 +217,7 @@ bool MakeDemoFarm(const TDemoFarm& farm, QString& error)
     }
     TOptions options;
     LoadMasterOptions(farm, options);
+    options.MasterWatchAcks = watchAcks;
     if (options.Save())
         return true;
     error = QStringLiteral("cannot write the options file ") + options.FileName();

@@ -48,4 +48,6 @@ void LoadMasterOptions(const TDemoFarm& farm, TOptions& options);
 void LoadRemoteOptions(const TDemoFarm& farm, TOptions& options);
 
 // Writes every directory and file of the farm; false with `error` set when one could not be made.
-bool MakeDemoFarm(const TDemoFarm& farm, QString& error);
+// `watchAcks`: the Master takes the nodes' acks as the file system tells of them, not only on
+// its tick.
+bool MakeDemoFarm(const TDemoFarm& farm, QString& error, bool watchAcks = true);

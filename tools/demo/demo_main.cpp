@@ -2,10 +2,12 @@
 // starts the Master (kestriond) with four stand-in render nodes, sends a scene of 48 frames as a
 // Remote would, shows the progress, checks every frame file and brings the farm down again.
 //
-//   kestrion-demo [--keep] <kestriond> <kestrion-node>
+//   kestrion-demo [--keep] [--tick-only] <kestriond> <kestrion-node>
 //   kestrion-demo --window [--screenshots DIR] [--keep] <kestrion> <kestrion-node>
 //
 // With --window the Master is the desktop program and the farm runs until its window closes.
+// With --tick-only the Master takes the nodes' acks on its tick alone, as on a share that gives
+// no notice of changes.
 //
 // The exit code is 0 only when every frame was rendered, verified and found, and the farm ended
 // cleanly.
@@ -34,6 +36,7 @@ struct TDemoArguments
 {
     bool Keep = false;
     bool Window = false;
+    bool TickOnly = false;
     QString Screenshots;
     QString MasterProgram;
     QString NodeProgram;
@@ -54,6 +57,8 @@ bool ParseArguments(const QStringList& words, TDemoArguments& arguments)
             arguments.Keep = true;
         else if (word == QStringLiteral("--window"))
             arguments.Window = true;
+        else if (word == QStringLiteral("--tick-only"))
+            arguments.TickOnly = true;
         else if (word == QStringLiteral("--screenshots") && i + 1 < words.size())
             arguments.Screenshots = QFileInfo(words[++i]).absoluteFilePath();
         else if (word.startsWith(u'-'))
@@ -105,7 +110,7 @@ QString Seconds(double seconds)
     return QString::number(seconds, 'f', seconds < 10 ? 2 : 1) + QStringLiteral(" s");
 }
 
-void PrintSummary(const TDemoFarm& farm, const TDemoFigures& figures)
+void PrintSummary(const TDemoFarm& farm, const TDemoFigures& figures, bool tickOnly)
 {
     PrintLine(QString());
     PrintLine(
@@ -128,12 +133,19 @@ void PrintSummary(const TDemoFarm& farm, const TDemoFigures& figures)
                       .arg(Seconds(frameSeconds))
                       .arg(DemoNodeCount)
                       .arg(Seconds(figures.SpanSeconds)));
-        // Between two pieces a node waits for the Master to take "Rendering", then "Ready".
-        PrintLine(QStringLiteral("  Node idle per piece  %1 (Master interval %2, node poll %3)")
+        // Between two pieces a node waits for the Master to take "Rendering", then "Ready": on
+        // its tick, or at once when the file system tells it of the ack.
+        PrintLine(QStringLiteral("  Node idle per piece  %1 (Master interval %2, %3, node poll %4)")
                       .arg(Seconds(std::max(0.0, figures.AverageFrameSeconds - frameSeconds)))
                       .arg(Seconds(DemoMasterIntervalMs / 1000.0))
+                      .arg(tickOnly ? QStringLiteral("ticks only") : QStringLiteral("acks watched"))
                       .arg(Seconds(0.05)));
     }
+    if (figures.MasterSeconds > 0)
+        PrintLine(QStringLiteral("  Master CPU           %1 (%2 % of the %3 it ran)")
+                      .arg(Seconds(figures.MasterCpuSeconds))
+                      .arg(100.0 * figures.MasterCpuSeconds / figures.MasterSeconds, 0, 'f', 1)
+                      .arg(Seconds(figures.MasterSeconds)));
 }
 
 // Brings the farm down; false when it did not end cleanly.
@@ -177,7 +189,7 @@ void PrintWhereLogsAre(const TDemoFarm& farm)
 int RunDemo(const TDemoFarm& farm, const TDemoArguments& arguments, QTemporaryDir& directory)
 {
     QString error;
-    if (!MakeDemoFarm(farm, error)) {
+    if (!MakeDemoFarm(farm, error, !arguments.TickOnly)) {
         PrintLine(QStringLiteral("kestrion-demo: ") + error);
         return 1;
     }
@@ -200,7 +212,7 @@ int RunDemo(const TDemoFarm& farm, const TDemoArguments& arguments, QTemporaryDi
         &termination, &TTerminationSignal::Received, &termination, [&watch] { watch.Interrupted = true; });
     const bool done = watch.Run();
     if (done)
-        PrintSummary(farm, watch.Figures);
+        PrintSummary(farm, watch.Figures, arguments.TickOnly);
     else
         PrintLine(QStringLiteral("\nThe demo failed: ") + watch.Failure);
     const bool clean = StopFarm(farm, master);
@@ -220,7 +232,7 @@ int main(int argc, char** argv)
 
     TDemoArguments arguments;
     if (!ParseArguments(app.arguments().mid(1), arguments)) {
-        std::fputs("usage: kestrion-demo [--keep] <kestriond> <kestrion-node>\n"
+        std::fputs("usage: kestrion-demo [--keep] [--tick-only] <kestriond> <kestrion-node>\n"
                    "       kestrion-demo --window [--screenshots DIR] [--keep] <kestrion> <kestrion-node>\n",
             stderr);
         return 2;

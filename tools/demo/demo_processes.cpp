@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <csignal>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,16 +36,34 @@ int NodeNumber(const QStringList& words)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+// The fields of /proc/<pid>/stat from the state on: the command name before it, in parentheses,
+// may itself hold blanks.
+QList<QByteArray> StatFields(qint64 pid)
+{
+    const QByteArray stat = ReadProcFile(pid, "stat");
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0 || close + 2 >= stat.size())
+        return {};
+    return stat.mid(close + 2).split(' ');
+}
+
 } // namespace
 
 bool ProcessAlive(qint64 pid)
 {
-    const QByteArray stat = ReadProcFile(pid, "stat");
-    // The state follows the command name in parentheses, which may itself hold blanks.
-    const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0 || close + 2 >= stat.size())
-        return false;
-    return stat[close + 2] != 'Z' && stat[close + 2] != 'X';
+    const QList<QByteArray> fields = StatFields(pid);
+    return !fields.isEmpty() && fields[0] != "Z" && fields[0] != "X";
+}
+
+double ProcessCpuSeconds(qint64 pid)
+{
+    // User and system time are the 14th and 15th fields; the state is the 3rd.
+    constexpr qsizetype UserTime = 14 - 3;
+    const QList<QByteArray> fields = StatFields(pid);
+    const long ticks = ::sysconf(_SC_CLK_TCK);
+    if (fields.size() <= UserTime + 1 || ticks <= 0)
+        return 0;
+    return double(fields[UserTime].toLongLong() + fields[UserTime + 1].toLongLong()) / double(ticks);
 }
 
 std::vector<TFarmProcess> FarmProcesses(const QString& farmRoot, qint64 except)

@@ -16,4 +16,6 @@ struct TFarmProcess
 // and `except`.
 std::vector<TFarmProcess> FarmProcesses(const QString& farmRoot, qint64 except);
 bool ProcessAlive(qint64 pid);
+// The processor time the process has used so far, user and system, in seconds; 0 when unknown.
+double ProcessCpuSeconds(qint64 pid);
 void SendSignal(qint64 pid, int signalNumber);

@@ -226,6 +226,8 @@ void TDemoWatch::Finish(const TScene& scene, const TFarmState& state)
     Figures.RenderSeconds = scene.Statistics.RenderTimeTotal * SecondsPerDay;
     if (FFirstPiece > 0)
         Figures.SpanSeconds = (LastPieceEnd(state.Computers) - FFirstPiece) * SecondsPerDay;
+    Figures.MasterCpuSeconds = ProcessCpuSeconds(FMaster.processId());
+    Figures.MasterSeconds = FSinceStart.elapsed() / 1000.0;
     FPhase = TPhase::Done;
 }
 

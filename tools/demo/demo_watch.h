@@ -23,6 +23,8 @@ struct TDemoFigures
     double AverageFrameSeconds = 0;
     double RenderSeconds = 0; // the nodes' time on pieces, as the Master booked it
     double SpanSeconds = 0; // from the first piece handed out to the last one booked
+    double MasterCpuSeconds = 0; // the Master's processor time, from its start to the end
+    double MasterSeconds = 0; // the Master's time so far
 };
 
 inline constexpr int DemoPollMilliseconds = 500;
