@@ -202,7 +202,7 @@ TEST(FarmGrid, FitColumnsAndPainting)
     TFarmGrid scenes(TGridKind::Scenes, new TSceneGridModel(f.Farm));
     scenes.resize(800, 300);
     scenes.FitColumns();
-    EXPECT_EQ(scenes.columnWidth(5), 192);
+    EXPECT_EQ(scenes.columnWidth(5), 136);
     EXPECT_GE(scenes.columnWidth(8), 32);
     EXPECT_EQ(ColumnsWidth(scenes), Inside(scenes));
     scenes.resize(450, 300);
