@@ -10,6 +10,7 @@
 #include "support/paths.h"
 #include "support/text_file.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -75,12 +76,13 @@ bool TCliRemote::TcpIp() const
 bool TCliRemote::WaitUntil(const std::function<bool()>& done, qint64 milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
+    // Wakes the loop now and then, so a wait that no event ends still meets its deadline.
+    QTimer wake;
+    wake.start(int(std::clamp<qint64>(milliseconds, 1, 20)));
     while (!done()) {
         if (deadline.hasExpired())
             return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
