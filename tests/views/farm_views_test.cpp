@@ -102,7 +102,8 @@ TEST(FarmTables, ScenesAndNodesInAlignedColumns)
     const QStringList nodes = NodesTable(farm.Computers, farm.Scenes);
     ASSERT_EQ(nodes.size(), 3);
     EXPECT_EQ(nodes[1], QStringLiteral("1     render-1  Rendering frame 7  11 shot.lws  6-10"));
-    EXPECT_EQ(nodes[2].trimmed(), QStringLiteral("2     render-2  Ready")) << "an idle node is on no scene";
+    EXPECT_EQ(nodes[2], QStringLiteral("2     render-2  Ready"))
+        << "an idle node is on no scene, and no blanks trail";
 }
 
 TEST(FarmJson, OneDocumentWithFarmScenesComputersAndEvents)
