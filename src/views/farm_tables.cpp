@@ -85,6 +85,9 @@ QStringList TableLines(const QStringList& header, const QList<QStringList>& rows
             text += last ? cells[column]
                          : cells[column].leftJustified(widths.value(column)) + QStringLiteral("  ");
         }
+        // Empty last cells leave no blanks at the end of the line.
+        while (text.endsWith(u' '))
+            text.chop(1);
         return text;
     };
     QStringList lines { line(header) };
