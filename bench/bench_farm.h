@@ -10,9 +10,28 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 inline constexpr qint64 GiveUpMilliseconds = 30000;
+
+// What a whole-farm benchmark is asked for: 1000 scenes and 100 nodes over nine rounds, or with
+// "smoke" a small farm twice, only to keep it working; the scratch directory's parent.
+struct TFarmBenchRun
+{
+    explicit TFarmBenchRun(QStringList arguments)
+        : Smoke(arguments.removeAll(QStringLiteral("smoke")) > 0)
+        , Scenes(Smoke ? 20 : 1000)
+        , Computers(Smoke ? 5 : 100)
+        , Rounds(Smoke ? 2 : 9)
+        , Parent(ScratchParent(arguments))
+    { }
+    bool Smoke;
+    int Scenes;
+    int Computers;
+    int Rounds;
+    QString Parent;
+};
 
 inline quint16 FreePort()
 {
@@ -98,4 +117,24 @@ template <typename Done> bool WaitFor(Done done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
+}
+
+// The Master of a busy farm in `directory`, serving TCP/IP on `port`, with `scenes` scenes
+// (IDs from 1000) and `computers` nodes; none, with the reason printed, when it cannot listen.
+inline std::unique_ptr<TInstallation> BusyMaster(
+    const QString& directory, quint16 port, int scenes, int computers)
+{
+    auto master = std::make_unique<TInstallation>(directory, true, port);
+    master->controller->TimerMasterTimer();
+    if (!master->controller->Link().Serving()) {
+        std::fprintf(stderr, "the Master cannot listen on port %u\n", port);
+        return nullptr;
+    }
+    TFarm& farm = master->Farm();
+    for (int i = 0; i < scenes; ++i)
+        farm.Scenes.Append(MakeScene(i)).ID = 1000 + i;
+    farm.Scenes.Renumber();
+    for (int i = 0; i < computers; ++i)
+        farm.Computers.Add(MakeComputer(i));
+    return master;
 }

@@ -44,32 +44,23 @@ double TimeStatus(const QString& optionsFile, int scenes, int computers)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    QStringList arguments = application.arguments().mid(1);
-    const bool smoke = arguments.removeAll(QStringLiteral("smoke")) > 0;
-    const int sceneCount = smoke ? 20 : 1000;
-    const int computerCount = smoke ? 5 : 100;
-    const int rounds = smoke ? 2 : 9;
+    const TFarmBenchRun run(application.arguments().mid(1));
+    const int sceneCount = run.Scenes;
+    const int computerCount = run.Computers;
+    const int rounds = run.Rounds;
 
-    QTemporaryDir dir(ScratchParent(arguments) + QStringLiteral("/bench-cli-XXXXXX"));
+    QTemporaryDir dir(run.Parent + QStringLiteral("/bench-cli-XXXXXX"));
     if (!dir.isValid()) {
         std::fprintf(stderr, "cannot make a scratch directory\n");
         return 1;
     }
     const quint16 port = FreePort();
-    TInstallation master(dir.path(), true, port);
-    master.controller->TimerMasterTimer();
-    if (!master.controller->Link().Serving()) {
-        std::fprintf(stderr, "the Master cannot listen on port %u\n", port);
+    const auto master = BusyMaster(dir.path(), port, sceneCount, computerCount);
+    if (!master)
         return 1;
-    }
-    TFarm& farm = master.Farm();
-    for (int i = 0; i < sceneCount; ++i)
-        farm.Scenes.Append(MakeScene(i)).ID = 1000 + i;
-    farm.Scenes.Renumber();
-    for (int i = 0; i < computerCount; ++i)
-        farm.Computers.Add(MakeComputer(i));
-    if (!SaveSceneList(farm.Scenes, master.options.StateScenesFile())
-        || !farm.Computers.SaveToFile(master.options.StateComputersFile())) {
+    TFarm& farm = master->Farm();
+    if (!SaveSceneList(farm.Scenes, master->options.StateScenesFile())
+        || !farm.Computers.SaveToFile(master->options.StateComputersFile())) {
         std::fprintf(stderr, "cannot write the state files\n");
         return 1;
     }

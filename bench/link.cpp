@@ -37,31 +37,21 @@ void EmptyLists(TFarm& farm)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    QStringList arguments = application.arguments().mid(1);
-    const bool smoke = arguments.removeAll(QStringLiteral("smoke")) > 0;
-    const QString parent = ScratchParent(arguments);
-    const int sceneCount = smoke ? 20 : 1000;
-    const int computerCount = smoke ? 5 : 100;
-    const int rounds = smoke ? 2 : 9;
+    const TFarmBenchRun run(application.arguments().mid(1));
+    const int sceneCount = run.Scenes;
+    const int computerCount = run.Computers;
+    const int rounds = run.Rounds;
 
-    QTemporaryDir dir(parent + QStringLiteral("/bench-link-XXXXXX"));
+    QTemporaryDir dir(run.Parent + QStringLiteral("/bench-link-XXXXXX"));
     if (!dir.isValid()) {
         std::fprintf(stderr, "cannot make a scratch directory\n");
         return 1;
     }
     const quint16 port = FreePort();
-    TInstallation master(dir.path(), true, port);
-    master.controller->TimerMasterTimer();
-    if (!master.controller->Link().Serving()) {
-        std::fprintf(stderr, "the Master cannot listen on port %u\n", port);
+    const auto master = BusyMaster(dir.path(), port, sceneCount, computerCount);
+    if (!master)
         return 1;
-    }
-    TFarm& masterFarm = master.Farm();
-    for (int i = 0; i < sceneCount; ++i)
-        masterFarm.Scenes.Append(MakeScene(i));
-    masterFarm.Scenes.Renumber();
-    for (int i = 0; i < computerCount; ++i)
-        masterFarm.Computers.Add(MakeComputer(i));
+    TFarm& masterFarm = master->Farm();
 
     TInstallation remote(dir.path(), false, port);
     remote.controller->TimerRemoteTimer();

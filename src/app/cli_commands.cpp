@@ -227,24 +227,17 @@ int TRun::OnNodes()
 // The initial options changed by the switches of "submit".
 void ApplySwitches(const TSubmitSwitches& s, TSceneSettings& settings)
 {
-    if (s.Priority)
-        settings.Priority = *s.Priority;
-    if (s.Nodes) {
-        settings.PlatformRenderSelected = true;
-        settings.PlatformRenderSelectedValue = *s.Nodes;
-    }
-    if (s.MaxNodes) {
-        settings.PlatformRenderComputers = true;
-        settings.PlatformRenderComputersValue = *s.MaxNodes;
-    }
-    if (s.Percent) {
-        settings.PlatformRenderPercentage = true;
-        settings.PlatformRenderPercentageValue = *s.Percent;
-    }
-    if (s.Memory) {
-        settings.PlatformRenderMemory = true;
-        settings.PlatformRenderMemoryValue = *s.Memory;
-    }
+    const auto limit = [](const auto& given, bool& on, auto& value) {
+        if (given) {
+            on = true;
+            value = *given;
+        }
+    };
+    limit(s.Nodes, settings.PlatformRenderSelected, settings.PlatformRenderSelectedValue);
+    limit(s.MaxNodes, settings.PlatformRenderComputers, settings.PlatformRenderComputersValue);
+    limit(s.Percent, settings.PlatformRenderPercentage, settings.PlatformRenderPercentageValue);
+    limit(s.Memory, settings.PlatformRenderMemory, settings.PlatformRenderMemoryValue);
+    settings.Priority = s.Priority.value_or(settings.Priority);
     if (s.Verify) {
         settings.AutomaticVerify = *s.Verify > 0;
         if (*s.Verify > 0)
