@@ -15,6 +15,7 @@
 #include "views/farm_tables.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
@@ -24,8 +25,9 @@
 
 namespace {
 
-// How often a wait looks at the lists again.
+// How often a wait looks at the lists again; looking for a scene just sent, more often.
 constexpr int PollMs = 500;
+constexpr int LookMs = 100;
 
 int Fail(const QString& text)
 {
@@ -289,21 +291,22 @@ int TRun::Submit()
         }
         return found.size() == paths.size();
     };
-    bool refreshed = true;
-    if (!TCliRemote::WaitUntil(
-            [&] { return lookUp() || !(refreshed = Remote.Refresh()); }, qint64(A.TimeoutSeconds) * 1000)
-        || !refreshed) {
-        if (!refreshed)
+    const QDeadlineTimer deadline(qint64(A.TimeoutSeconds) * 1000);
+    while (!lookUp()) {
+        if (deadline.hasExpired()) {
+            QStringList missing;
+            for (const QString& path : std::as_const(paths))
+                if (!found.contains(path))
+                    missing << path;
+            return Fail(
+                QStringLiteral("The Master did not queue %1 within %2 s. Its events tell why (\"Scenes "
+                               "Refused\"): check that the Master can read the file under that path.")
+                    .arg(missing.join(QStringLiteral(", ")))
+                    .arg(A.TimeoutSeconds));
+        }
+        TCliRemote::WaitUntil([] { return false; }, LookMs);
+        if (!Remote.Refresh())
             return Fail(Remote.Error);
-        QStringList missing;
-        for (const QString& path : std::as_const(paths))
-            if (!found.contains(path))
-                missing << path;
-        return Fail(QStringLiteral(
-            "The Master did not queue %1 within %2 s. Its events tell why (\"Scenes Refused\"): "
-            "check that the Master can read the file under that path.")
-                        .arg(missing.join(QStringLiteral(", ")))
-                        .arg(A.TimeoutSeconds));
     }
     QList<int> ids;
     for (const QString& path : std::as_const(paths))

@@ -15,12 +15,25 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 
 // Over TCP/IP the Master pushes changed lists by itself; a Remote that waits asks this often
 // anyway, so a silent Master is told from a quiet farm.
 constexpr qint64 AskEveryMs = 5000;
+
+// Which version of a file is there: the Master replaces its state files by renaming, so a new
+// version is a new inode, whatever the clock of the share says.
+QByteArray FileStamp(const QString& path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return QByteArray();
+    return QByteArray::number(qint64(status.st_ino)) + ' ' + QByteArray::number(qint64(status.st_size)) + ' '
+        + QByteArray::number(qint64(status.st_mtim.tv_sec)) + '.'
+        + QByteArray::number(qint64(status.st_mtim.tv_nsec));
+}
 
 QByteArray FileBytes(const QString& path)
 {
@@ -165,8 +178,14 @@ bool TCliRemote::ListsAnswered(qint64 before)
 bool TCliRemote::Read()
 {
     if (!TcpIp()) {
+        // A wait reads the lists again only when the Master has stored them anew.
+        const QByteArray stamp
+            = FileStamp(FOptions.StateScenesFile()) + '/' + FileStamp(FOptions.StateComputersFile());
+        if (stamp == FStateStamp)
+            return true;
         if (!ReadStateFilesWhole(FOptions, FFarm.Scenes, FFarm.Computers, Error))
             return false;
+        FStateStamp = stamp;
         QStringList lock;
         if (ReadTextLines(JoinPath(FOptions.ScreamerDirectory, MasterLockFileName), lock))
             FMasterName = TMasterLockHolder::FromLines(lock).Name;

@@ -83,6 +83,7 @@ private:
     qint64 FListsCount = 0;
     QElapsedTimer FLastAnswer;
     QElapsedTimer FLastAsked;
+    QByteArray FStateStamp;
     QByteArray FLockBytes;
     QElapsedTimer FLockMoved;
 };
