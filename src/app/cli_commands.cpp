@@ -140,7 +140,7 @@ int TRun::Watch()
         if (terminal) {
             std::fputs("\x1b[H\x1b[2J", stdout);
             std::fputs(text.constData(), stdout);
-        } else if (text.mid(text.indexOf('\n')) != shown.mid(shown.indexOf('\n'))) {
+        } else if (A.Json ? text != shown : text.mid(text.indexOf('\n')) != shown.mid(shown.indexOf('\n'))) {
             std::fputs(text.constData(), stdout);
             if (!A.Json)
                 std::fputs("\n", stdout);
@@ -437,8 +437,6 @@ int TRun::Run()
     case TCliCommand::Crashed:
         return OnNodes();
     case TCliCommand::Rescan:
-        if (Remote.TcpIp() && !Remote.Read())
-            return Fail(Remote.Error);
         return Deliver(
             [this](TFarm&) {
                 Remote.Discovery().Rescan();

@@ -246,7 +246,9 @@ bool TCliRemote::DeliverToFile()
 bool TCliRemote::Deliver(const std::function<bool(TFarm&)>& command)
 {
     FPeople.Told.clear();
-    if (TcpIp() && !Connect())
+    // The answer to a command is the first lists after it, so the lists asked for on
+    // connecting come first.
+    if (TcpIp() && !(FClient && FClient->Connected()) && !Read())
         return false;
     const qint64 before = FListsCount;
     if (!command(FFarm)) {

@@ -176,7 +176,7 @@ TEST(CliWithoutMaster, SaysWhatToCheck)
         QProcess process;
         process.start(QStringLiteral(KESTRION_CLI_EXE),
             QStringList { QStringLiteral("--options"), options.FileName(), QStringLiteral("--timeout"),
-                QStringLiteral("3") }
+                QStringLiteral("1") }
                 + arguments);
         process.waitForFinished(20000);
         return std::make_pair(process.exitCode(), QString::fromUtf8(process.readAllStandardError()));
@@ -189,7 +189,7 @@ TEST(CliWithoutMaster, SaysWhatToCheck)
     QDir().mkpath(options.ScreamerDirectory);
     std::tie(code, error) = run({ QStringLiteral("rescan") });
     EXPECT_EQ(code, 1);
-    EXPECT_TRUE(error.contains(QStringLiteral("no Master took it within 3 s"))) << qPrintable(error);
+    EXPECT_TRUE(error.contains(QStringLiteral("no Master took it within 1 s"))) << qPrintable(error);
 
     options.RemoteSendTCPIP = true;
     options.RemoteSendTCPIPMaster = QStringLiteral("127.0.0.1:%1").arg(FreePort());
