@@ -74,7 +74,7 @@ private:
     int Read();
     int Watch();
     int Submit();
-    int WaitForScenes(const QList<int>& ids);
+    int WaitForScenes(const QList<int>& ids, const QHash<int, QString>& names);
     int OnScenes();
     int Priority();
     int OnNodes();
@@ -311,6 +311,10 @@ int TRun::Submit()
     QList<int> ids;
     for (const QString& path : std::as_const(paths))
         ids << found.value(path);
+    // Named now: the lists change while the client waits, and a scene may leave them.
+    QHash<int, QString> names;
+    for (const int id : std::as_const(ids))
+        names.insert(id, SceneName(*Remote.Farm().Scenes.FindByID(id)));
 
     if (ownFrames) {
         for (const int id : std::as_const(ids)) {
@@ -337,17 +341,14 @@ int TRun::Submit()
     }
     QStringList lines;
     for (const int id : std::as_const(ids))
-        lines << QStringLiteral("Queued: ") + SceneName(*Remote.Farm().Scenes.FindByID(id));
+        lines << QStringLiteral("Queued: ") + names.value(id);
     PrintLines(lines);
-    return s.Wait ? WaitForScenes(ids) : 0;
+    return s.Wait ? WaitForScenes(ids, names) : 0;
 }
 
-int TRun::WaitForScenes(const QList<int>& ids)
+int TRun::WaitForScenes(const QList<int>& ids, const QHash<int, QString>& names)
 {
     const bool terminal = Terminal();
-    QHash<int, QString> names;
-    for (const int id : ids)
-        names.insert(id, SceneName(*Remote.Farm().Scenes.FindByID(id)));
     QStringList shown;
     while (true) {
         if (!Remote.Refresh())
