@@ -356,6 +356,7 @@ int TRun::WaitForScenes(const QList<int>& ids, const QHash<int, QString>& names)
         QStringList lines;
         QString failure;
         bool done = true;
+        bool verified = true;
         for (const int id : ids) {
             const TScene* scene = Remote.Farm().Scenes.FindByID(id);
             if (!scene) {
@@ -379,6 +380,7 @@ int TRun::WaitForScenes(const QList<int>& ids, const QHash<int, QString>& names)
             const bool finished = estimate.State == TSceneState::Verified
                 || (estimate.State == TSceneState::Finished && !scene->Settings.AutomaticVerify);
             done = done && finished;
+            verified = verified && estimate.State == TSceneState::Verified;
             QString line = QStringLiteral("%1 %2/%3 %4")
                                .arg(names.value(id))
                                .arg(estimate.FramesDone)
@@ -411,7 +413,9 @@ int TRun::WaitForScenes(const QList<int>& ids, const QHash<int, QString>& names)
         }
         shown = lines;
         if (done) {
-            PrintLines({ QStringLiteral("Verified: every frame is on disk.") });
+            PrintLines({ verified ? QStringLiteral("Verified: every frame is on disk.")
+                                  : QStringLiteral("Finished; automatic verification is off, so no frame was "
+                                                   "looked for.") });
             return 0;
         }
         TCliRemote::WaitUntil([] { return false; }, PollMs);
