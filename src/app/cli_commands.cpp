@@ -272,9 +272,14 @@ int TRun::Submit()
     // The Master reads a new scene's range from its file. A scene that is to render other frames
     // waits, taken by no node, until its range has come by an edit.
     const bool ownFrames = s.Range || s.Singles;
-    const int platforms = initial.Settings.Platforms;
-    if (ownFrames)
-        initial.Settings.Platforms = 0;
+    // A record without any platform reads back as every platform, so the scene waits as one
+    // that no node may take at once (at most none at a time).
+    const bool limited = initial.Settings.PlatformRenderComputers;
+    const int limit = initial.Settings.PlatformRenderComputersValue;
+    if (ownFrames) {
+        initial.Settings.PlatformRenderComputers = true;
+        initial.Settings.PlatformRenderComputersValue = 0;
+    }
     if (!Remote.Deliver([&](TFarm& farm) { return AddScenes(farm, paths, initial); }))
         return Fail(Remote.Error);
 
@@ -322,7 +327,8 @@ int TRun::Submit()
             if (!scene)
                 return Fail(QStringLiteral("Scene %1 left the queue before its frames were set.").arg(id));
             TSceneEdit edit = SceneEditOf(*scene);
-            edit.Platforms = platforms;
+            edit.PlatformRenderComputers = limited;
+            edit.PlatformRenderComputersValue = QString::number(limit);
             edit.Range = s.Range;
             if (s.Range) {
                 edit.First = QString::number(s.First);

@@ -156,7 +156,8 @@ TEST_F(CliEndToEnd, SubmitOwnFramesAndWaitOverTcpIp)
     const TSceneList stored = farm.Scenes();
     ASSERT_EQ(stored.Count(), 1);
     EXPECT_EQ(stored.Item(0).Settings.Priority, 4);
-    EXPECT_EQ(stored.Item(0).Settings.Platforms, PlatformsAll) << "taken by nodes again once its range came";
+    EXPECT_FALSE(stored.Item(0).Settings.PlatformRenderComputers)
+        << "taken by nodes again once its range came";
     ExpectJsonMatchesStateFiles();
 
     const TCliResult nodes = Run({ QStringLiteral("nodes") });
