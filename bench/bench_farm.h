@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -26,6 +27,15 @@ struct TFarmBenchRun
         , Rounds(Smoke ? 2 : 9)
         , Parent(ScratchParent(arguments))
     { }
+    // A scratch directory "NAME-XXXXXX" under Parent; none, with the reason printed, when it cannot be made.
+    std::unique_ptr<QTemporaryDir> ScratchDirectory(const QString& name) const
+    {
+        auto dir = std::make_unique<QTemporaryDir>(Parent + u'/' + name + QStringLiteral("-XXXXXX"));
+        if (dir->isValid())
+            return dir;
+        std::fprintf(stderr, "cannot make a scratch directory under %s\n", qPrintable(Parent));
+        return nullptr;
+    }
     bool Smoke;
     int Scenes;
     int Computers;

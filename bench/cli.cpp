@@ -49,13 +49,11 @@ int main(int argc, char** argv)
     const int computerCount = run.Computers;
     const int rounds = run.Rounds;
 
-    QTemporaryDir dir(run.Parent + QStringLiteral("/bench-cli-XXXXXX"));
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot make a scratch directory\n");
+    const auto dir = run.ScratchDirectory(QStringLiteral("bench-cli"));
+    if (!dir)
         return 1;
-    }
     const quint16 port = FreePort();
-    const auto master = BusyMaster(dir.path(), port, sceneCount, computerCount);
+    const auto master = BusyMaster(dir->path(), port, sceneCount, computerCount);
     if (!master)
         return 1;
     TFarm& farm = master->Farm();
@@ -66,8 +64,8 @@ int main(int argc, char** argv)
     }
 
     const auto clientOptions = [&](const QString& name, bool tcpIp) {
-        TOptions options(dir.filePath(name));
-        options.ScreamerDirectory = dir.path();
+        TOptions options(dir->filePath(name));
+        options.ScreamerDirectory = dir->path();
         options.ScreamerName = QStringLiteral("bench-cli");
         options.RemoteSendTCPIP = tcpIp;
         options.RemoteSendTCPIPMaster = QStringLiteral("127.0.0.1:%1").arg(port);

@@ -42,18 +42,16 @@ int main(int argc, char** argv)
     const int computerCount = run.Computers;
     const int rounds = run.Rounds;
 
-    QTemporaryDir dir(run.Parent + QStringLiteral("/bench-link-XXXXXX"));
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot make a scratch directory\n");
+    const auto dir = run.ScratchDirectory(QStringLiteral("bench-link"));
+    if (!dir)
         return 1;
-    }
     const quint16 port = FreePort();
-    const auto master = BusyMaster(dir.path(), port, sceneCount, computerCount);
+    const auto master = BusyMaster(dir->path(), port, sceneCount, computerCount);
     if (!master)
         return 1;
     TFarm& masterFarm = master->Farm();
 
-    TInstallation remote(dir.path(), false, port);
+    TInstallation remote(dir->path(), false, port);
     remote.controller->TimerRemoteTimer();
     TFarm& remoteFarm = remote.Farm();
     const auto loaded = [&] {
