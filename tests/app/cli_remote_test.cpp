@@ -5,10 +5,14 @@
 #include "model/scene_record.h"
 #include "options/options.h"
 #include "remote/command_file.h"
+#include "remote/tcp_link.h"
 #include "support/paths.h"
 #include "support/text_file.h"
 
+#include "free_port.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -96,4 +100,40 @@ TEST(CliRemote, ListsAndTheMastersNameFromTheCommandsDirectory)
     EXPECT_FALSE(remote.Refresh());
     EXPECT_TRUE(remote.Error.contains(QStringLiteral("StateScenes.lst could not be read whole")))
         << qPrintable(remote.Error);
+}
+
+// Over TCP/IP: lists that do not parse whole, and a Master that never answers, end the read with
+// what went wrong, within the timeout.
+TEST(CliRemote, DamagedOrMissingListsOverTcpIp)
+{
+    const quint16 port = FreePort();
+    TServerLink master(port);
+    QString error;
+    ASSERT_TRUE(master.Listen(error)) << qPrintable(error);
+    bool answer = true;
+    master.Received = [&](const TCommand&, const QString&) {
+        if (!answer)
+            return;
+        TCommand lists(Lists);
+        lists.SenderName = QStringLiteral("studio");
+        lists.Arguments = { QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("[Scene0]") };
+        master.Broadcast(lists);
+    };
+
+    TCommandsDirectory commands;
+    commands.Options.RemoteSendTCPIP = true;
+    commands.Options.RemoteSendTCPIPMaster = QStringLiteral("127.0.0.1:%1").arg(port);
+    TCliRemote damaged(commands.Options, 5);
+    EXPECT_FALSE(damaged.Read());
+    EXPECT_TRUE(damaged.Error.contains(QStringLiteral("could not be read whole")))
+        << qPrintable(damaged.Error);
+    EXPECT_EQ(damaged.Farm().Scenes.Count(), 0);
+
+    answer = false;
+    TCliRemote silent(commands.Options, 1);
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_FALSE(silent.Read());
+    EXPECT_LT(waited.elapsed(), 3000);
+    EXPECT_TRUE(silent.Error.contains(QStringLiteral("No answer within 1 s"))) << qPrintable(silent.Error);
 }
