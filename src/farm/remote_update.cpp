@@ -6,6 +6,7 @@
 #include "options/options.h"
 #include "support/paths.h"
 #include "support/people.h"
+#include "support/text_file.h"
 #include "support/text_routines.h"
 
 #include <QFileInfo>
@@ -32,6 +33,87 @@ bool UpdateFromMaster(TFarm& farm)
     }
     farm.Send(ProgramUpdate);
     return read;
+}
+
+namespace {
+
+// One state file's lines, or why they cannot be had. A file the Master has not stored yet (it
+// stores a list once it changes) is an empty list, as for every Remote.
+bool ReadStateLines(const QString& path, QStringList& lines, QString& error)
+{
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        lines = QStringList { QStringLiteral("0") };
+        return true;
+    }
+    if (file.size() > TextFileLimit) {
+        error = QStringLiteral("%1 is larger than %2 MiB; no Master writes such a file. Check what wrote it.")
+                    .arg(path)
+                    .arg(TextFileLimit / (1024 * 1024));
+        return false;
+    }
+    if (!ReadTextLines(path, lines)) {
+        error = QStringLiteral("%1 cannot be read; check its permissions and the share.").arg(path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadStateFilesWhole(
+    const TOptions& options, TSceneList& scenes, TComputerList& computers, QString& error)
+{
+    if (options.ScreamerDirectory.trimmed().isEmpty() || options.ScreamerDirectory == NoneText) {
+        error = QStringLiteral("The options file %1 names no commands directory (option ScreamerDirectory).")
+                    .arg(OptionsFilePath(options.FileName()));
+        return false;
+    }
+    if (!QFileInfo(options.ScreamerDirectory).isDir()) {
+        error = QStringLiteral(
+            "The commands directory %1 (option ScreamerDirectory) is not there; check that its "
+            "share is mounted and that the options file names it.")
+                    .arg(options.ScreamerDirectory);
+        return false;
+    }
+    if (!QFileInfo::exists(options.StateScenesFile()) && !QFileInfo::exists(options.StateComputersFile())) {
+        error = QStringLiteral(
+            "%1 holds no lists of a Master (StateScenes.lst, StateComputers.lst). Check that a "
+            "Master uses this commands directory and serves Remotes through it "
+            "(MasterScanRemote=1).")
+                    .arg(options.ScreamerDirectory);
+        return false;
+    }
+    QStringList sceneLines;
+    QStringList computerLines;
+    if (!ReadStateLines(options.StateScenesFile(), sceneLines, error)
+        || !ReadStateLines(options.StateComputersFile(), computerLines, error))
+        return false;
+    // Each file is the state snapshot's part with a count of none for the other list, so the
+    // snapshot's rule of what is whole holds for the files too.
+    const auto whole = [&error](const QString& path, const QStringList& lines, TSceneList& someScenes,
+                           TComputerList& someComputers, bool sceneFile) {
+        QStringList state { sceneFile ? lines.value(0) : QStringLiteral("0"),
+            sceneFile ? QStringLiteral("0") : lines.value(0) };
+        state << lines.mid(1);
+        if (!lines.isEmpty() && LoadState(someScenes, state, someComputers))
+            return true;
+        error = QStringLiteral(
+            "%1 could not be read whole: it is damaged or cut short. The Master writes it again "
+            "when its lists change; if it stays so, check the share.")
+                    .arg(path);
+        return false;
+    };
+    TSceneList readScenes;
+    TComputerList readComputers;
+    TSceneList noScenes;
+    TComputerList noComputers;
+    if (!whole(options.StateScenesFile(), sceneLines, readScenes, noComputers, true)
+        || !whole(options.StateComputersFile(), computerLines, noScenes, readComputers, false))
+        return false;
+    scenes.ReplaceWith(readScenes);
+    computers.ReplaceWith(readComputers);
+    return true;
 }
 
 namespace {

@@ -7,7 +7,10 @@
 
 #include <QString>
 
+class TComputerList;
 class TFarm;
+class TOptions;
+class TSceneList;
 
 // The status bar's text for an update at `moment`.
 QString LastUpdateText(TDateTime moment);
@@ -16,6 +19,12 @@ QString LastUpdateText(TDateTime moment);
 // the Master for new ones. False when a state file could not be read; nothing is shown then,
 // the lists are simply empty until the next update.
 bool UpdateFromMaster(TFarm& farm);
+
+// The Master's state files read whole, for a reader that must not show half a farm: false,
+// with what could not be read and what to check, when the commands directory or a file is
+// missing, unreadable, too large, cut short or damaged; the lists are then left as they were.
+bool ReadStateFilesWhole(
+    const TOptions& options, TSceneList& scenes, TComputerList& computers, QString& error);
 
 // Copies the frames of each scene of the queue, in queue order, that asks for an automatic copy
 // on this installation (AutomaticCopyComputer equal to ScreamerName, case and all), is verified

@@ -8,14 +8,6 @@ const QString HelpOption = QStringLiteral("--help");
 const QString VersionOption = QStringLiteral("--version");
 const QString StartNodesOption = QStringLiteral("--start-nodes");
 
-// "Master" and "Master.ini" both name Master.ini.
-QString OptionsFileName(const QString& argument)
-{
-    if (argument.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
-        return argument;
-    return argument + QStringLiteral(".ini");
-}
-
 QString ProgramName(TProgram program)
 {
     return program == TProgram::Desktop ? QStringLiteral("kestrion") : QStringLiteral("kestriond");
@@ -44,6 +36,13 @@ void ReadDaemonArguments(const QStringList& arguments, TCommandLine& result)
 }
 
 } // namespace
+
+QString OptionsFileName(const QString& argument)
+{
+    if (argument.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive))
+        return argument;
+    return argument + QStringLiteral(".ini");
+}
 
 TCommandLine ParseCommandLine(TProgram program, const QStringList& arguments)
 {

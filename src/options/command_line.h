@@ -27,6 +27,9 @@ struct TCommandLine
     QString Unknown;
 };
 
+// "Master" and "Master.ini" both name Master.ini.
+QString OptionsFileName(const QString& argument);
+
 // `arguments` without the program name.
 TCommandLine ParseCommandLine(TProgram program, const QStringList& arguments);
 

@@ -41,7 +41,10 @@ bool TextToInteger(QStringView text, qint64& number)
 
 bool ReadKeyValue(const QString& key, const QString& line, QString& value)
 {
-    // Records try dozens of keys per line; most keys hold no space and need no copy.
+    // Records try dozens of keys per line: most fail on their first character.
+    if (!key.isEmpty() && key.front() != u' ' && (line.isEmpty() || line.front() != key.front()))
+        return false;
+    // Most keys hold no space and need no copy.
     const QString bare = key.contains(u' ') ? QString(key).remove(u' ') : key;
     if (!line.startsWith(bare))
         return false;

@@ -5,6 +5,8 @@
 #include "model/scene_record.h"
 #include "options/options.h"
 #include "remote/command_file.h"
+#include "support/paths.h"
+#include "support/text_file.h"
 
 #include "scripted_people.h"
 #include "test_files.h"
@@ -365,4 +367,71 @@ TEST_F(AutomaticCopy, TheRemoteTimerUpdatesAndCopiesOncePerPeriod)
     options.RemoteUpdateAutomatic = false;
     ticks(200);
     EXPECT_EQ(counter.Updates, 5);
+}
+
+// A reader that must not show half a farm reads the state files whole or not at all, and says
+// which file is wrong and what to check.
+TEST(RemoteUpdate, StateFilesReadWholeOrNotAtAll)
+{
+    QTemporaryDir directory;
+    TOptions options;
+    options.ScreamerDirectory = JoinPath(directory.path(), QStringLiteral("commands"));
+    TSceneList scenes;
+    TComputerList computers;
+    QString error;
+    EXPECT_FALSE(ReadStateFilesWhole(options, scenes, computers, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("is not there; check that its share is mounted")))
+        << qPrintable(error);
+
+    ASSERT_TRUE(QDir().mkpath(options.ScreamerDirectory));
+    EXPECT_FALSE(ReadStateFilesWhole(options, scenes, computers, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("holds no lists of a Master"))) << qPrintable(error);
+
+    TSceneList master;
+    for (const char* file : { "/scenes/a.lws", "/scenes/b.lws" }) {
+        auto scene = std::make_unique<TScene>();
+        scene->Filename = QLatin1StringView(file);
+        master.Add(std::move(scene), true);
+    }
+    TComputerList nodes;
+    auto node = std::make_unique<TComputer>();
+    node->Number = 3;
+    nodes.Add(std::move(node));
+    // A Master with an empty queue has stored only its nodes.
+    ASSERT_TRUE(nodes.SaveToFile(options.StateComputersFile()));
+    ASSERT_TRUE(ReadStateFilesWhole(options, scenes, computers, error)) << qPrintable(error);
+    EXPECT_EQ(scenes.Count(), 0);
+    EXPECT_EQ(computers.Count(), 1);
+    ASSERT_TRUE(SaveSceneList(master, options.StateScenesFile()));
+    ASSERT_TRUE(ReadStateFilesWhole(options, scenes, computers, error)) << qPrintable(error);
+    EXPECT_EQ(scenes.Count(), 2);
+    EXPECT_EQ(computers.Count(), 1);
+
+    // Cut short in the second record: nothing of it is taken, the lists stay as they were.
+    QStringList lines;
+    ASSERT_TRUE(ReadTextLines(options.StateScenesFile(), lines));
+    const QStringList whole = lines;
+    ASSERT_TRUE(WriteTextLines(options.StateScenesFile(), lines.mid(0, lines.size() - 3)));
+    EXPECT_FALSE(ReadStateFilesWhole(options, scenes, computers, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("StateScenes.lst could not be read whole")))
+        << qPrintable(error);
+    EXPECT_EQ(scenes.Count(), 2);
+
+    // A count that promises more than the file holds, and garbage after the last record.
+    lines = whole;
+    lines[0] = QStringLiteral("3");
+    ASSERT_TRUE(WriteTextLines(options.StateScenesFile(), lines));
+    EXPECT_FALSE(ReadStateFilesWhole(options, scenes, computers, error));
+    lines = whole;
+    lines << QStringLiteral("garbage");
+    ASSERT_TRUE(WriteTextLines(options.StateScenesFile(), lines));
+    EXPECT_FALSE(ReadStateFilesWhole(options, scenes, computers, error));
+
+    ASSERT_TRUE(WriteTextLines(options.StateScenesFile(), whole));
+    ASSERT_TRUE(
+        WriteTextLines(options.StateComputersFile(), { QStringLiteral("2"), QStringLiteral("[Computer1]") }));
+    EXPECT_FALSE(ReadStateFilesWhole(options, scenes, computers, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("StateComputers.lst could not be read whole")))
+        << qPrintable(error);
+    EXPECT_EQ(computers.Count(), 1);
 }
