@@ -519,6 +519,9 @@ int RunCli(const TCliArguments& arguments)
     options.Load();
     if (const QString report = options.LoadReport(); !report.isEmpty())
         std::fprintf(stderr, "kestrion-cli: %s\n", qPrintable(OneLine(report)));
+    // The Master names the nodes a sender lists after the sender's computer; the client speaks
+    // for a person, never for nodes, and a file without the key would claim node 1.
+    options.ScreamerNumbers.clear();
     TRun run(arguments, options);
     return run.Run();
 }

@@ -191,6 +191,11 @@ TEST(CliWithoutMaster, SaysWhatToCheck)
     std::tie(code, error) = run({ QStringLiteral("rescan") });
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(error.contains(QStringLiteral("no Master took it within 1 s"))) << qPrintable(error);
+    // The client speaks for no node: the Master would rename node 1 (the default) after it.
+    QStringList waiting;
+    ASSERT_TRUE(ReadTextLines(JoinPath(options.ScreamerDirectory, QStringLiteral("Remote.Msg")), waiting));
+    ASSERT_GT(waiting.size(), 4);
+    EXPECT_EQ(waiting[4], QString());
 
     options.RemoteSendTCPIP = true;
     options.RemoteSendTCPIPMaster = QStringLiteral("127.0.0.1:%1").arg(FreePort());
