@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 #include <cerrno>
 #include <cstdio>
@@ -36,7 +37,17 @@ bool ReadTextLines(const QString& path, QStringList& lines, qint64 limit, TTextE
         ::close(handle);
         return false;
     }
-    QByteArray bytes = file.read(limit);
+    // Asked for by the file's size, not the limit: a read of the limit reserves that much memory
+    // every time, and a file that grew meanwhile (or one of /proc, which tells no size) is read
+    // on in pieces, up to the limit.
+    constexpr qint64 Piece = 64 * 1024;
+    QByteArray bytes = file.read(std::min<qint64>(limit, status.st_size));
+    while (bytes.size() < limit && file.error() == QFileDevice::NoError) {
+        const QByteArray more = file.read(std::min<qint64>(limit - bytes.size(), Piece));
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
     if (file.error() != QFileDevice::NoError)
         return false;
     if (bytes.startsWith("\xEF\xBB\xBF"))

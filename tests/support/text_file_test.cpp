@@ -37,6 +37,12 @@ TEST(TextFile, ReadsAnyBytes)
     WriteBytes(path, QByteArray(1000, 'x'));
     ASSERT_TRUE(ReadTextLines(path, lines, 10));
     EXPECT_EQ(lines, QStringList({ QStringLiteral("xxxxxxxxxx") }));
+
+    // Files that tell no size (those of /proc) are read whole all the same.
+    ASSERT_TRUE(ReadTextLines(QStringLiteral("/proc/self/status"), lines));
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("Name:"))) << qPrintable(lines.join(u'|'));
+    ASSERT_TRUE(ReadTextLines(QStringLiteral("/proc/self/status"), lines, 5));
+    EXPECT_EQ(lines, QStringList { QStringLiteral("Name:") });
 }
 
 // Anything may stand in a file's place on a share; what is no plain file is not read, and a pipe
