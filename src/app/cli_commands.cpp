@@ -2,6 +2,7 @@
 
 #include "app/cli_arguments.h"
 #include "app/cli_remote.h"
+#include "farm/master_lock.h"
 #include "farm/scene_commands.h"
 #include "farm/scene_operations.h"
 #include "model/estimate.h"
@@ -108,6 +109,11 @@ int TRun::Read()
 {
     if (!Remote.Read())
         return Fail(Remote.Error);
+    if (Remote.MasterAbsent())
+        std::fprintf(stderr, "kestrion-cli: %s\n",
+            qPrintable(QStringLiteral("No Master holds the commands directory %1 (no %2 there): these are "
+                                      "the lists a Master stored last.")
+                           .arg(Options.ScreamerDirectory, MasterLockFileName)));
     if (A.Json)
         std::fputs(Json(QJsonDocument::Indented).constData(), stdout);
     else

@@ -187,7 +187,8 @@ bool TCliRemote::Read()
             return false;
         FStateStamp = stamp;
         QStringList lock;
-        if (ReadTextLines(JoinPath(FOptions.ScreamerDirectory, MasterLockFileName), lock))
+        FMasterAbsent = !ReadTextLines(JoinPath(FOptions.ScreamerDirectory, MasterLockFileName), lock);
+        if (!FMasterAbsent)
             FMasterName = TMasterLockHolder::FromLines(lock).Name;
         return true;
     }

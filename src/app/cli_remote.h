@@ -43,6 +43,8 @@ public:
     bool TcpIp() const;
     // The Master's installation name, once known.
     QString MasterName() const { return FMasterName; }
+    // Through the commands directory: no Master holds it, so the lists read are old.
+    bool MasterAbsent() const { return FMasterAbsent; }
     // What went wrong last, in the farm's words, with what to check.
     QString Error;
 
@@ -77,6 +79,7 @@ private:
     TDiscovery FDiscovery;
     std::unique_ptr<TClientLink> FClient;
     QString FMasterName;
+    bool FMasterAbsent = false;
     QString FLinkStatus;
     bool FLost = false;
     bool FInvalidLists = false;

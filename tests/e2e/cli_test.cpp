@@ -188,6 +188,15 @@ TEST(CliWithoutMaster, SaysWhatToCheck)
     EXPECT_EQ(error.count(u'\n'), 1) << "said once";
 
     QDir().mkpath(options.ScreamerDirectory);
+    // Lists a Master left behind are shown, with word that they are old.
+    TSceneList none;
+    ASSERT_TRUE(SaveSceneList(none, options.StateScenesFile()));
+    ASSERT_TRUE(TComputerList().SaveToFile(options.StateComputersFile()));
+    std::tie(code, error) = run({ QStringLiteral("status") });
+    EXPECT_EQ(code, 0) << qPrintable(error);
+    EXPECT_TRUE(error.contains(QStringLiteral("No Master holds the commands directory"))) << qPrintable(error);
+    QFile::remove(options.StateScenesFile());
+    QFile::remove(options.StateComputersFile());
     std::tie(code, error) = run({ QStringLiteral("rescan") });
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(error.contains(QStringLiteral("no Master took it within 1 s"))) << qPrintable(error);
