@@ -136,9 +136,10 @@ int TRun::Watch()
         if (A.Json) {
             text = Json(QJsonDocument::Compact) + '\n';
         } else {
+            const QString master = Remote.MasterAbsent() ? QStringLiteral("(no Master)") : Remote.MasterName();
             QStringList lines { QStringLiteral("Kestrion %1 - %2")
-                                    .arg(Remote.MasterName(),
-                                        QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss"))) };
+                                    .arg(master, QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss")))
+                                    .simplified() };
             lines << Tables(TCliCommand::Watch);
             text = lines.join(u'\n').toUtf8() + '\n';
         }
