@@ -29,7 +29,9 @@ TSceneEstimate EstimateScene(const TScene& scene, const TComputerList& computers
     qint64 inPieces = 0;
     for (int i = 0; i < computers.Count(); ++i) {
         const TComputer& node = computers.Item(i);
-        if (node.HoldsPiece() && node.SceneString == scene.Filename) {
+        // The Master knows the scene a node works for; a Remote's lists name only its file.
+        const bool onScene = node.SceneId != 0 ? node.SceneId == scene.ID : node.SceneString == scene.Filename;
+        if (node.HoldsPiece() && onScene) {
             ++estimate.Nodes;
             inPieces += PieceFrameCount(node.Frames);
         }

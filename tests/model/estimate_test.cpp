@@ -59,6 +59,12 @@ TEST(Estimate, WaitingRenderingAndTheTimeLeftSharedByTheNodesOnTheScene)
     EXPECT_EQ(TimeLeftText(estimate.SecondsLeft), QStringLiteral("00:15:00"));
     EXPECT_EQ(SceneStateText(estimate.State), QStringLiteral("rendering"));
 
+    // A duplicate of the same file is another scene: the Master tells them apart by ID.
+    scene.ID = 7;
+    computers.Item(0).SceneId = 8;
+    EXPECT_EQ(EstimateScene(scene, computers).Nodes, 1);
+    computers.Item(0).SceneId = 0;
+
     // Nobody on it any more: the time is what one node would need.
     computers.Item(0).Frames.clear();
     computers.Item(1).Frames.clear();
