@@ -59,15 +59,8 @@ QString PieceText(const QString& piece)
 
 int NodeSceneID(const TComputer& node, const TSceneList& scenes)
 {
-    if (!node.HoldsPiece())
-        return 0;
-    // The ID the node record names, when the queue still holds it for that file.
-    if (const TScene* scene = scenes.FindByID(node.SceneId); scene && scene->Filename == node.SceneString)
-        return scene->ID;
-    for (int index = 0; index < scenes.Count(); ++index)
-        if (scenes.Item(index).Filename == node.SceneString)
-            return scenes.Item(index).ID;
-    return 0;
+    const TScene* scene = node.HoldsPiece() ? scenes.SceneOfNode(node) : nullptr;
+    return scene ? scene->ID : 0;
 }
 
 QStringList TableLines(const QStringList& header, const QList<QStringList>& rows)
