@@ -30,9 +30,15 @@ namespace {
 constexpr int PollMs = 500;
 constexpr int LookMs = 100;
 
-int Fail(const QString& text)
+// One line on standard error, in the program's name.
+void Say(const QString& text)
 {
     std::fprintf(stderr, "kestrion-cli: %s\n", qPrintable(OneLine(text)));
+}
+
+int Fail(const QString& text)
+{
+    Say(text);
     return 1;
 }
 
@@ -110,10 +116,9 @@ int TRun::Read()
     if (!Remote.Read())
         return Fail(Remote.Error);
     if (Remote.MasterAbsent())
-        std::fprintf(stderr, "kestrion-cli: %s\n",
-            qPrintable(QStringLiteral("No Master holds the commands directory %1 (no %2 there): these are "
-                                      "the lists a Master stored last.")
-                           .arg(Options.ScreamerDirectory, MasterLockFileName)));
+        Say(QStringLiteral("No Master holds the commands directory %1 (no %2 there): these are the lists a "
+                           "Master stored last.")
+                .arg(Options.ScreamerDirectory, MasterLockFileName));
     if (A.Json)
         std::fputs(Json(QJsonDocument::Indented).constData(), stdout);
     else
@@ -525,7 +530,7 @@ int RunCli(const TCliArguments& arguments)
     TOptions options(name);
     options.Load();
     if (const QString report = options.LoadReport(); !report.isEmpty())
-        std::fprintf(stderr, "kestrion-cli: %s\n", qPrintable(OneLine(report)));
+        Say(report);
     // The Master names the nodes a sender lists after the sender's computer; the client speaks
     // for a person, never for nodes, and a file without the key would claim node 1.
     options.ScreamerNumbers.clear();
