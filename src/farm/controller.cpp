@@ -8,6 +8,7 @@
 #include "support/people.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 TController::TController(TOptions& options, TPeople& people, const TClock& clock)
     : FFarm(options, people, clock)
@@ -271,34 +272,13 @@ template <typename Work> void TController::Guarded(QString& lastError, Work work
     }
 }
 
-namespace {
-
-// Sets a flag for as long as it lives, whatever way the work ends.
-class TServing
-{
-public:
-    explicit TServing(bool& flag)
-        : FFlag(flag)
-    {
-        FFlag = true;
-    }
-    ~TServing() { FFlag = false; }
-    TServing(const TServing&) = delete;
-    TServing& operator=(const TServing&) = delete;
-
-private:
-    bool& FFlag;
-};
-
-} // namespace
-
 void TController::TimerMasterTimer()
 {
     // A pass's message box is open: the next tick comes soon enough.
     if (FServing)
         return;
     {
-        const TServing serving(FServing);
+        const QScopedValueRollback serving(FServing, true);
         if (!ReadyToDrive()) {
             FAckWatch.Stop();
             // Remotes would get the lists of a Master that holds none.
@@ -352,7 +332,7 @@ void TController::AckPass()
         return;
     bool unfinished = false;
     {
-        const TServing serving(FServing);
+        const QScopedValueRollback serving(FServing, true);
         Guarded(FMasterError, [&] { unfinished = FDispatch.ServeAnswers(); });
         FLink.BroadcastChangedLists();
     }
