@@ -47,6 +47,8 @@ void ForEachSetting(TOptionsType& o, TSettingOrder order, TVisit&& visit)
     visit("MasterScanTCPIP", o.MasterScanTCPIP, false);
     visit("MasterTCPIPPort", o.MasterTCPIPPort, 1234);
     visit("MasterTCPIPAllow", o.MasterTCPIPAllow, QString());
+    visit("MasterWebPort", o.MasterWebPort, 0);
+    visit("MasterWebAddress", o.MasterWebAddress, QStringLiteral("127.0.0.1"));
     visit("RemoteUpdateCommands", o.RemoteUpdateCommands, true);
     visit("RemoteUpdateAutomatic", o.RemoteUpdateAutomatic, false);
     visit("RemoteUpdateAutomaticTime", o.RemoteUpdateAutomaticTime, 5);

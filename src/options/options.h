@@ -74,6 +74,10 @@ public:
     int MasterTCPIPPort = 0;
     // The computers the TCP/IP port lets in, as typed (remote/allow_list reads it); empty: everyone.
     QString MasterTCPIPAllow;
+    // The status page and its JSON on this port (0: none), on the address of this computer it
+    // names; MasterTCPIPAllow applies to it as well.
+    int MasterWebPort = 0;
+    QString MasterWebAddress;
     bool MasterScenesRemove = false;
     bool MasterScenesVerify = false;
     int MasterScenesRemoveTime = 0;
