@@ -78,6 +78,12 @@ public:
     // names; MasterTCPIPAllow applies to it as well.
     int MasterWebPort = 0;
     QString MasterWebAddress;
+    // The address as typed, this computer alone when nothing is.
+    static QString WebAddress(const QString& typed)
+    {
+        const QString address = typed.trimmed();
+        return address.isEmpty() ? QStringLiteral("127.0.0.1") : address;
+    }
     bool MasterScenesRemove = false;
     bool MasterScenesVerify = false;
     int MasterScenesRemoveTime = 0;

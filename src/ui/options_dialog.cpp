@@ -14,6 +14,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -107,6 +108,7 @@ void TFormOptions::ConnectRules()
              CheckBoxCommunicationEmail, CheckBoxCommunicationEmailDial, CheckBoxMasterScanTCPIP })
         connect(box, &QCheckBox::toggled, this, &TFormOptions::UpdateEnabling);
     connect(RadioButtonRemoteSendTCPIP, &QRadioButton::toggled, this, &TFormOptions::UpdateEnabling);
+    connect(EditMasterWebPort, &QLineEdit::textChanged, this, &TFormOptions::UpdateEnabling);
     // Copying frames needs the automatic updates that notice a scene is rendered.
     connect(CheckBoxRemoteUpdateAutomatic, &QCheckBox::toggled, this, [this](bool on) {
         if (!on)
@@ -134,7 +136,8 @@ void TFormOptions::UpdateEnabling()
 {
     EditScenesRemove->setEnabled(CheckBoxScenesRemove->isChecked());
     EditRemoteUpdateAutomatic->setEnabled(CheckBoxRemoteUpdateAutomatic->isChecked());
-    EditMasterTCPIPAllow->setEnabled(CheckBoxMasterScanTCPIP->isChecked());
+    EditMasterTCPIPAllow->setEnabled(CheckBoxMasterScanTCPIP->isChecked() || ServesWebPage());
+    EditMasterWebAddress->setEnabled(ServesWebPage());
     const bool tcpip = RadioButtonRemoteSendTCPIP->isChecked();
     EditRemoteSendTCPIPMaster->setEnabled(tcpip);
     CheckBoxRemoteUpdateCommands->setEnabled(!tcpip);
@@ -183,6 +186,8 @@ void TFormOptions::ShowOptions()
     CheckBoxMasterScanRemote->setChecked(o.MasterScanRemote);
     CheckBoxMasterScanTCPIP->setChecked(o.MasterScanTCPIP);
     EditMasterTCPIPAllow->setText(o.MasterTCPIPAllow);
+    EditMasterWebPort->setText(NumberText(o.MasterWebPort));
+    EditMasterWebAddress->setText(o.MasterWebAddress);
 
     CheckBoxRemoteUpdateCommands->setChecked(o.RemoteUpdateCommands);
     CheckBoxRemoteUpdateAutomatic->setChecked(o.RemoteUpdateAutomatic);
@@ -239,6 +244,8 @@ void TFormOptions::TakeOptions()
     o.MasterScanRemote = CheckBoxMasterScanRemote->isChecked();
     o.MasterScanTCPIP = CheckBoxMasterScanTCPIP->isChecked();
     o.MasterTCPIPAllow = EditMasterTCPIPAllow->text();
+    ChangeInteger(EditMasterWebPort->text(), 0, 65535, o.MasterWebPort);
+    o.MasterWebAddress = TOptions::WebAddress(EditMasterWebAddress->text());
 
     o.RemoteUpdateCommands = CheckBoxRemoteUpdateCommands->isChecked();
     o.RemoteUpdateAutomatic = CheckBoxRemoteUpdateAutomatic->isChecked();
@@ -298,7 +305,7 @@ bool TFormOptions::Execute()
 
 void TFormOptions::accept()
 {
-    if (CheckAllowList())
+    if (CheckAllowList() && CheckWebAddress())
         QDialog::accept();
 }
 
@@ -306,7 +313,8 @@ void TFormOptions::accept()
 // the other mode, is kept as typed, and the Master lets nobody in by a list it cannot read.
 bool TFormOptions::CheckAllowList()
 {
-    if (!Tabs->isTabVisible(Tabs->indexOf(TabMaster)) || !CheckBoxMasterScanTCPIP->isChecked())
+    if (!Tabs->isTabVisible(Tabs->indexOf(TabMaster))
+        || (!CheckBoxMasterScanTCPIP->isChecked() && !ServesWebPage()))
         return true;
     TAllowList list;
     QString error;
@@ -319,6 +327,25 @@ bool TFormOptions::CheckAllowList()
         Inform(QStringLiteral("The computers allowed TCP/IP connections cannot be read. %1 "
                               "Leave the field empty to allow every computer.")
                    .arg(error));
+    return false;
+}
+
+bool TFormOptions::ServesWebPage() const
+{
+    return EditMasterWebPort->text().trimmed().toInt() > 0;
+}
+
+bool TFormOptions::CheckWebAddress()
+{
+    if (!Tabs->isTabVisible(Tabs->indexOf(TabMaster)) || !ServesWebPage()
+        || !QHostAddress(TOptions::WebAddress(EditMasterWebAddress->text())).isNull())
+        return true;
+    Tabs->setCurrentWidget(TabMaster);
+    EditMasterWebAddress->setFocus();
+    EditMasterWebAddress->selectAll();
+    if (Inform)
+        Inform(QStringLiteral("The status page's address is no IP address of this computer. Write 127.0.0.1 "
+                              "for this computer alone, or 0.0.0.0 for every network."));
     return false;
 }
 

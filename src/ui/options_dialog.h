@@ -64,6 +64,8 @@ public:
     QCheckBox* CheckBoxMasterScanRemote;
     QCheckBox* CheckBoxMasterScanTCPIP;
     QLineEdit* EditMasterTCPIPAllow;
+    QLineEdit* EditMasterWebPort;
+    QLineEdit* EditMasterWebAddress;
 
     QCheckBox* CheckBoxRemoteUpdateCommands;
     QCheckBox* CheckBoxRemoteUpdateAutomatic;
@@ -147,6 +149,9 @@ private:
     void PickColour();
     void SendTestMail();
     bool CheckAllowList();
+    bool CheckWebAddress();
+    // The status page has a port, so the allow-list applies to it.
+    bool ServesWebPage() const;
 
     TOptions& FOptions;
     TFormDirectory* FFormDirectory;

@@ -97,11 +97,22 @@ QWidget* TFormOptions::BuildMaster()
     // The list of computers takes a row of its own, wide enough for a few networks.
     EditMasterTCPIPAllow = new QLineEdit(page);
     EditMasterTCPIPAllow->setPlaceholderText(QStringLiteral("for example 192.168.1.0/24, 10.0.0.7"));
-    grid->addWidget(Caption(QStringLiteral("Allow TCP/IP connections only from (addresses or networks, "
-                                           "empty: everyone):"),
+    grid->addWidget(Caption(QStringLiteral("Allow TCP/IP connections and the status page only from "
+                                           "(addresses or networks, empty: everyone):"),
                         EditMasterTCPIPAllow),
         8, 0, 1, 4);
     grid->addWidget(EditMasterTCPIPAllow, 9, 0, 1, 4);
+    EditMasterWebPort = NumberEdit(page);
+    grid->addWidget(
+        Caption(QStringLiteral("Serve the status page on port (0: no status page)"), EditMasterWebPort), 10, 0);
+    grid->addWidget(EditMasterWebPort, 10, 1);
+    EditMasterWebAddress = new QLineEdit(page);
+    EditMasterWebAddress->setPlaceholderText(QStringLiteral("127.0.0.1"));
+    grid->addWidget(Caption(QStringLiteral("The status page's address (127.0.0.1: this computer only, 0.0.0.0: "
+                                           "every network)"),
+                        EditMasterWebAddress),
+        11, 0);
+    grid->addWidget(EditMasterWebAddress, 11, 1, 1, 3);
     EndPage(grid);
     Disable({ CheckBoxScenesRemove });
     return page;

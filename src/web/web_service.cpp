@@ -44,7 +44,7 @@ void TWebService::Open()
     const TOptions& options = FFarm.Options;
     FPort = options.MasterWebPort;
     FAddressText = options.MasterWebAddress;
-    const QHostAddress address(FAddressText.trimmed());
+    const QHostAddress address(TOptions::WebAddress(FAddressText));
     if (address.isNull()) {
         Say(QStringLiteral("The status page cannot be served: the option MasterWebAddress (\"%1\") is no IP "
                            "address of this computer. Write 127.0.0.1 for this computer alone, or 0.0.0.0 for "

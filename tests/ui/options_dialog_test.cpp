@@ -243,6 +243,35 @@ TEST(OptionsDialog, OkKeepsTheDialogOpenOnAnAllowListItCannotRead)
     EXPECT_EQ(again.EditMasterTCPIPAllow->text(), QStringLiteral("192.168.1.0/24, 10.0.0.7"));
 }
 
+TEST(OptionsDialog, TheStatusPageHasAPortAnAddressAndTheAllowList)
+{
+    TOptionsFixture f;
+    f.Options.Master = true;
+    TFormOptions dialog(f.Options);
+    QStringList told;
+    dialog.Inform = [&told](const QString& text) { told << text; };
+    const bool ok = f.Run(dialog, [&] {
+        dialog.ShowOptions();
+        EXPECT_EQ(dialog.EditMasterWebPort->text(), QStringLiteral("0"));
+        EXPECT_FALSE(dialog.EditMasterWebAddress->isEnabled()) << "no page, no address";
+        EXPECT_FALSE(dialog.EditMasterTCPIPAllow->isEnabled());
+        // A port opens the address and the allow-list, which applies to the page as well.
+        dialog.EditMasterWebPort->setText(QStringLiteral("8080"));
+        EXPECT_TRUE(dialog.EditMasterWebAddress->isEnabled());
+        EXPECT_TRUE(dialog.EditMasterTCPIPAllow->isEnabled());
+        dialog.EditMasterWebAddress->setText(QStringLiteral("render-master"));
+        dialog.ButtonOk->click();
+        EXPECT_TRUE(dialog.isVisible()) << "a name is no address to listen on";
+        dialog.EditMasterWebAddress->setText(QStringLiteral(" 0.0.0.0 "));
+        dialog.ButtonOk->click();
+    });
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(QStringLiteral("0.0.0.0"))) << told[0].toStdString();
+    EXPECT_EQ(f.Options.MasterWebPort, 8080);
+    EXPECT_EQ(f.Options.MasterWebAddress, QStringLiteral("0.0.0.0"));
+}
+
 TEST(OptionsDialog, AnAllowListTheUserCannotMendThereDoesNotHoldOkUp)
 {
     // Switched off: kept as typed for later, the Master reads it when the port opens.
