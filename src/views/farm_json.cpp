@@ -10,16 +10,24 @@
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QTimeZone>
 #include <algorithm>
 
 namespace {
 
-// Moments as ISO 8601 local time with its offset; the zero moment stands for "never".
-QJsonValue MomentJson(TDateTime moment)
+// Moments as ISO 8601 local time with its offset; empty for the zero moment, "never".
+QString MomentText(TDateTime moment)
 {
     if (moment == 0)
-        return QJsonValue::Null;
-    const QDateTime local = DateTimeToQt(moment);
+        return {};
+    // Qt's own reading of the zone: the C library's stats the zone file again for every moment,
+    // which made a long queue's document slow.
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    QDate date;
+    QTime time;
+    if (!DecodeDateTime(moment, date, time))
+        return {};
+    const QDateTime local(date, time, zone);
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
@@ -48,49 +56,146 @@ QString NodeStateName(TNodeState state)
 
 } // namespace
 
-QJsonObject SceneJson(const TScene& scene, const TComputerList& computers)
+namespace {
+
+// The objects' fields are described once, for two writers: a QJsonObject, and compact text
+// written straight away, which a page of ten thousand scenes needs for speed.
+struct TObjectWriter
+{
+    template <typename Value> void Add(QLatin1StringView key, const Value& value) { Object.insert(key, value); }
+    void Null(QLatin1StringView key) { Object.insert(key, QJsonValue::Null); }
+    QJsonObject Object;
+};
+
+struct TTextWriter
+{
+    void Add(QLatin1StringView key, const QString& value)
+    {
+        Key(key);
+        AppendJsonString(Text, value);
+    }
+    void Add(QLatin1StringView key, qint64 value)
+    {
+        Key(key);
+        Text += QByteArray::number(value);
+    }
+    void Add(QLatin1StringView key, int value) { Add(key, qint64(value)); }
+    void Add(QLatin1StringView key, bool value)
+    {
+        Key(key);
+        Text += value ? "true" : "false";
+    }
+    void Null(QLatin1StringView key)
+    {
+        Key(key);
+        Text += "null";
+    }
+    void Key(QLatin1StringView key)
+    {
+        Text += Text.isEmpty() ? "{\"" : ",\"";
+        Text += QByteArrayView(key.data(), key.size());
+        Text += "\":";
+    }
+    QByteArray Finished() { return Text.isEmpty() ? QByteArray("{}") : Text + '}'; }
+    QByteArray Text;
+};
+
+template <typename Writer> void DescribeScene(Writer& out, const TScene& scene, const TComputerList& computers)
 {
     const TSceneEstimate estimate = EstimateScene(scene, computers);
-    QJsonObject object;
-    object.insert(QStringLiteral("id"), scene.ID);
-    object.insert(QStringLiteral("file"), scene.Filename);
-    object.insert(QStringLiteral("name"), ExtractName(scene.Filename));
-    object.insert(QStringLiteral("priority"), scene.Settings.Priority);
-    object.insert(QStringLiteral("priorityName"), PriorityName(scene.Settings.Priority));
-    object.insert(QStringLiteral("state"), SceneStateText(estimate.State));
-    object.insert(QStringLiteral("framesDone"), estimate.FramesDone);
-    object.insert(QStringLiteral("framesTotal"), estimate.FramesTotal);
-    object.insert(QStringLiteral("nodes"), estimate.Nodes);
+    out.Add(QLatin1StringView("id"), scene.ID);
+    out.Add(QLatin1StringView("file"), scene.Filename);
+    out.Add(QLatin1StringView("name"), ExtractName(scene.Filename));
+    out.Add(QLatin1StringView("priority"), scene.Settings.Priority);
+    out.Add(QLatin1StringView("priorityName"), PriorityName(scene.Settings.Priority));
+    out.Add(QLatin1StringView("state"), SceneStateText(estimate.State));
+    out.Add(QLatin1StringView("framesDone"), estimate.FramesDone);
+    out.Add(QLatin1StringView("framesTotal"), estimate.FramesTotal);
+    out.Add(QLatin1StringView("nodes"), estimate.Nodes);
     if (estimate.SecondsLeft < 0) {
-        object.insert(QStringLiteral("secondsLeft"), QJsonValue::Null);
-        object.insert(QStringLiteral("timeLeft"), QJsonValue::Null);
+        out.Null(QLatin1StringView("secondsLeft"));
+        out.Null(QLatin1StringView("timeLeft"));
     } else {
-        object.insert(QStringLiteral("secondsLeft"), qint64(estimate.SecondsLeft + 0.5));
-        object.insert(QStringLiteral("timeLeft"), TimeLeftText(estimate.SecondsLeft));
+        out.Add(QLatin1StringView("secondsLeft"), qint64(estimate.SecondsLeft + 0.5));
+        out.Add(QLatin1StringView("timeLeft"), TimeLeftText(estimate.SecondsLeft));
     }
-    object.insert(QStringLiteral("verified"), scene.Verified);
-    object.insert(QStringLiteral("verifyTimes"), scene.VerifyTimes);
-    object.insert(QStringLiteral("automaticVerify"), scene.Settings.AutomaticVerify);
-    object.insert(QStringLiteral("owner"), scene.Comment);
-    object.insert(QStringLiteral("added"), MomentJson(scene.Statistics.TimeAdd));
-    return object;
+    out.Add(QLatin1StringView("verified"), scene.Verified);
+    out.Add(QLatin1StringView("verifyTimes"), scene.VerifyTimes);
+    out.Add(QLatin1StringView("automaticVerify"), scene.Settings.AutomaticVerify);
+    out.Add(QLatin1StringView("owner"), scene.Comment);
+    const QString added = MomentText(scene.Statistics.TimeAdd);
+    if (added.isEmpty())
+        out.Null(QLatin1StringView("added"));
+    else
+        out.Add(QLatin1StringView("added"), added);
+}
+
+template <typename Writer> void DescribeComputer(Writer& out, const TComputer& computer, const TSceneList& scenes)
+{
+    out.Add(QLatin1StringView("number"), computer.Number);
+    out.Add(QLatin1StringView("name"), computer.Name);
+    out.Add(QLatin1StringView("state"), computer.StateString);
+    out.Add(QLatin1StringView("stateCode"), NodeStateName(computer.StateCode()));
+    const int id = NodeSceneID(computer, scenes);
+    if (id > 0)
+        out.Add(QLatin1StringView("sceneId"), id);
+    else
+        out.Null(QLatin1StringView("sceneId"));
+    out.Add(QLatin1StringView("scene"), computer.HoldsPiece() ? computer.SceneString : QString());
+    out.Add(QLatin1StringView("frames"), PieceText(computer.Frames));
+    out.Add(QLatin1StringView("framesRendered"), computer.RenderCount);
+    out.Add(QLatin1StringView("memory"), computer.Memory);
+    out.Add(QLatin1StringView("processors"), computer.Processors);
+}
+
+} // namespace
+
+void AppendJsonString(QByteArray& text, const QString& value)
+{
+    static const char hex[] = "0123456789abcdef";
+    text += '"';
+    for (const char c : value.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else if (byte < 0x20) {
+            text += "\\u00";
+            text += hex[byte >> 4];
+            text += hex[byte & 15];
+        } else {
+            text += c;
+        }
+    }
+    text += '"';
+}
+
+QJsonObject SceneJson(const TScene& scene, const TComputerList& computers)
+{
+    TObjectWriter writer;
+    DescribeScene(writer, scene, computers);
+    return writer.Object;
+}
+
+QByteArray SceneJsonText(const TScene& scene, const TComputerList& computers)
+{
+    TTextWriter writer;
+    DescribeScene(writer, scene, computers);
+    return writer.Finished();
 }
 
 QJsonObject ComputerJson(const TComputer& computer, const TSceneList& scenes)
 {
-    QJsonObject object;
-    object.insert(QStringLiteral("number"), computer.Number);
-    object.insert(QStringLiteral("name"), computer.Name);
-    object.insert(QStringLiteral("state"), computer.StateString);
-    object.insert(QStringLiteral("stateCode"), NodeStateName(computer.StateCode()));
-    const int id = NodeSceneID(computer, scenes);
-    object.insert(QStringLiteral("sceneId"), id > 0 ? QJsonValue(id) : QJsonValue(QJsonValue::Null));
-    object.insert(QStringLiteral("scene"), computer.HoldsPiece() ? computer.SceneString : QString());
-    object.insert(QStringLiteral("frames"), PieceText(computer.Frames));
-    object.insert(QStringLiteral("framesRendered"), computer.RenderCount);
-    object.insert(QStringLiteral("memory"), computer.Memory);
-    object.insert(QStringLiteral("processors"), computer.Processors);
-    return object;
+    TObjectWriter writer;
+    DescribeComputer(writer, computer, scenes);
+    return writer.Object;
+}
+
+QByteArray ComputerJsonText(const TComputer& computer, const TSceneList& scenes)
+{
+    TTextWriter writer;
+    DescribeComputer(writer, computer, scenes);
+    return writer.Finished();
 }
 
 QJsonArray ScenesJson(const TSceneList& scenes, const TComputerList& computers)

@@ -32,6 +32,11 @@ struct TFarmHeader
 
 QJsonObject SceneJson(const TScene& scene, const TComputerList& computers);
 QJsonObject ComputerJson(const TComputer& computer, const TSceneList& scenes);
+// The same objects as compact JSON text, written without building them first.
+QByteArray SceneJsonText(const TScene& scene, const TComputerList& computers);
+QByteArray ComputerJsonText(const TComputer& computer, const TSceneList& scenes);
+// `value` as a JSON string, quotes and escapes included.
+void AppendJsonString(QByteArray& text, const QString& value);
 QJsonArray ScenesJson(const TSceneList& scenes, const TComputerList& computers);
 QJsonArray ComputersJson(const TComputerList& computers, const TSceneList& scenes);
 QJsonObject EventJson(const TEvent& event);

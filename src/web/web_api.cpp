@@ -24,6 +24,18 @@ TWebAnswer Text(int status, const QString& text)
     return { status, TextType, text.toUtf8() + '\n' };
 }
 
+// A long list goes item by item into text, never through one JSON array of ten thousand objects.
+template <typename Item> TWebAnswer VersionedList(const char* key, int count, Item item)
+{
+    QByteArray body = QByteArrayLiteral("{\"version\":") + QByteArray::number(FarmJsonVersion) + ",\"" + key + "\":[";
+    for (int index = 0; index < count; ++index) {
+        if (index > 0)
+            body += ',';
+        body += item(index);
+    }
+    return { 200, JsonType, body + "]}" };
+}
+
 QJsonObject Versioned(const char* key, const QJsonValue& value)
 {
     return QJsonObject { { QStringLiteral("version"), FarmJsonVersion }, { QLatin1String(key), value } };
@@ -129,9 +141,11 @@ TWebAnswer AnswerWebRequest(const TFarm& farm, const QByteArray& method, const Q
     if (path == "/api/farm")
         return Json(Versioned("farm", WebFarmJson(farm)));
     if (path == "/api/scenes")
-        return Json(Versioned("scenes", ScenesJson(farm.Scenes, farm.Computers)));
+        return VersionedList("scenes", farm.Scenes.Count(),
+            [&](int index) { return SceneJsonText(farm.Scenes.Item(index), farm.Computers); });
     if (path == "/api/computers")
-        return Json(Versioned("computers", ComputersJson(farm.Computers, farm.Scenes)));
+        return VersionedList("computers", farm.Computers.Count(),
+            [&](int index) { return ComputerJsonText(farm.Computers.Item(index), farm.Scenes); });
     if (path == "/api/events")
         return Events(farm, query);
     return PageFile(path);

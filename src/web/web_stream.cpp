@@ -102,13 +102,13 @@ QByteArray TWebStream::Changes()
         const TComputerList& computers = FFarm.Computers;
         const QByteArray sceneChanges = ListChanges(FScenes, scenes.Count(), [&](int index) {
             const TScene& scene = scenes.Item(index);
-            return std::pair(scene.ID, Compact(SceneJson(scene, computers)));
+            return std::pair(scene.ID, SceneJsonText(scene, computers));
         });
         if (!sceneChanges.isEmpty())
             messages += Message("scenes", sceneChanges);
         const QByteArray computerChanges = ListChanges(FComputers, computers.Count(), [&](int index) {
             const TComputer& computer = computers.Item(index);
-            return std::pair(computer.Number, Compact(ComputerJson(computer, scenes)));
+            return std::pair(computer.Number, ComputerJsonText(computer, scenes));
         });
         if (!computerChanges.isEmpty())
             messages += Message("computers", computerChanges);

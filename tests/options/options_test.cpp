@@ -48,7 +48,8 @@ TEST(Options, FirstStartRunsOnDefaultsAndSavesThemInOrder)
             "MasterScreamerOldStyle=0", "MasterScreamerComputers=9", "MasterScreamerFrames=1",
             "MasterScenesRemove=0", "MasterScenesRemoveTime=30", "MasterScenesVerify=1",
             "MasterRenderInterval=1000", "MasterWatchAcks=1", "MasterScanRemote=1", "MasterScanTCPIP=0",
-            "MasterTCPIPPort=1234", "MasterTCPIPAllow=", "RemoteUpdateCommands=1", "RemoteUpdateAutomatic=0",
+            "MasterTCPIPPort=1234", "MasterTCPIPAllow=", "MasterWebPort=0",
+            "MasterWebAddress=127.0.0.1", "RemoteUpdateCommands=1", "RemoteUpdateAutomatic=0",
             "RemoteUpdateAutomaticTime=5", "RemoteAllowCopy=0", "RemoteCommandsMaster=1", "RemoteSendTCPIP=0",
             "RemoteSendTCPIPMaster=127.0.0.1", "ScreamerDirectory=(none)", "ScreamerFilename=(none)",
             "ScreamerConfig=(none)", "ConfigNumber=(none)", "ScreamerName=" + options.ScreamerName,
@@ -69,7 +70,8 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
         "FramesRendered=1234", "MasterScreamerOldStyle=1", "MasterScreamerComputers=31",
         "MasterScreamerFrames=4", "MasterScenesRemove=1", "MasterScenesRemoveTime=45", "MasterScenesVerify=0",
         "MasterRenderInterval=2500", "MasterWatchAcks=0", "MasterScanRemote=0", "MasterScanTCPIP=1",
-        "MasterTCPIPPort=4321", "MasterTCPIPAllow=192.168.1.0/24; 10.0.0.7 , fd00::/8",
+        "MasterTCPIPPort=4321", "MasterTCPIPAllow=192.168.1.0/24; 10.0.0.7 , fd00::/8", "MasterWebPort=8080",
+        "MasterWebAddress=0.0.0.0",
         "RemoteUpdateCommands=0", "RemoteUpdateAutomatic=1", "RemoteUpdateAutomaticTime=7",
         "RemoteAllowCopy=1", "RemoteCommandsMaster=0", "RemoteSendTCPIP=1", "RemoteSendTCPIPMaster=10.0.0.9",
         "FutureSetting=keep me", "ScreamerDirectory=/farm/commands", "ScreamerFilename=/lw/bin/lwsn",
@@ -102,6 +104,8 @@ TEST(Options, LoadReadsEveryKeyAndSaveKeepsTheRestOfTheFile)
     EXPECT_TRUE(options.MasterScanTCPIP);
     EXPECT_EQ(options.MasterTCPIPPort, 4321);
     EXPECT_EQ(options.MasterTCPIPAllow, QStringLiteral("192.168.1.0/24; 10.0.0.7 , fd00::/8"));
+    EXPECT_EQ(options.MasterWebPort, 8080);
+    EXPECT_EQ(options.MasterWebAddress, QStringLiteral("0.0.0.0"));
     EXPECT_FALSE(options.RemoteUpdateCommands);
     EXPECT_TRUE(options.RemoteUpdateAutomatic);
     EXPECT_EQ(options.RemoteUpdateAutomaticTime, 7);
