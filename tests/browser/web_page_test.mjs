@@ -10,7 +10,7 @@
 //
 // Exits 77 (skipped) when chromium or playwright-core is missing.
 import { spawn } from 'node:child_process';
-import { existsSync, mkdirSync, readdirSync, readFileSync } from 'node:fs';
+import { existsSync, mkdirSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -98,6 +98,12 @@ async function startDemo() {
   });
   demo.stderr.on('data', (chunk) => { farm.output += chunk; });
   farm.exited = new Promise((done) => demo.once('exit', (code, signal) => done(code ?? signal)));
+  // Stopped early, the demo keeps its farm for a look at the logs: only a failure needs them.
+  cleanups.push(() => {
+    if (!farm.root) return;
+    if (!failed) rmSync(farm.root, { recursive: true, force: true });
+    else console.error(`kestrion-demo said:\n${farm.output}\nThe farm is kept in ${farm.root}.`);
+  });
   cleanups.push(() => stopDemo(farm));
   return farm;
 }
@@ -132,6 +138,21 @@ async function openPage(browser, url, viewport) {
   return { page, errors };
 }
 
+// No element may stick out of a phone's screen, nor may the page scroll sideways.
+async function checkPhoneWidth(page, where) {
+  await page.setViewportSize({ width: 390, height: 844 });
+  const overflow = await page.evaluate(() => {
+    const width = document.documentElement.clientWidth;
+    const wide = [...document.querySelectorAll('body *')]
+      .filter((node) => node.getBoundingClientRect().right > width + 0.5)
+      .map((node) => `${node.tagName.toLowerCase()}${node.id ? '#' + node.id : ''}.${node.className}`);
+    return { scrollWidth: document.documentElement.scrollWidth, wide };
+  });
+  check(overflow.scrollWidth <= 390 && overflow.wide.length === 0,
+    `nothing is wider than a 390 px screen ${where} (scrollWidth ${overflow.scrollWidth}`
+    + `${overflow.wide.length ? ', too wide: ' + overflow.wide.join(' ') : ''})`);
+}
+
 const progressOf = (page) => page.$$eval('#queue-rows .bar', (bars) => bars.map((bar) => Number(bar.getAttribute('aria-valuenow'))));
 
 // --- The page on the demo farm ------------------------------------------------------------
@@ -159,16 +180,7 @@ async function demoFarmChecks(browser, pictures) {
   check(await page.$eval('#events', (list) => list.children.length > 0), 'the events are shown');
 
   await page.screenshot({ path: pictures.desktop, fullPage: true });
-  await page.setViewportSize({ width: 390, height: 844 });
-  const overflow = await page.evaluate(() => {
-    const width = document.documentElement.clientWidth;
-    const wide = [...document.querySelectorAll('body *')]
-      .filter((node) => node.getBoundingClientRect().right > width + 0.5)
-      .map((node) => `${node.tagName.toLowerCase()}${node.id ? '#' + node.id : ''}.${node.className}`);
-    return { width, scrollWidth: document.documentElement.scrollWidth, wide };
-  });
-  check(overflow.scrollWidth <= 390 && overflow.wide.length === 0,
-    `nothing is wider than a 390 px screen (scrollWidth ${overflow.scrollWidth}${overflow.wide.length ? ', too wide: ' + overflow.wide.join(' ') : ''})`);
+  await checkPhoneWidth(page, 'on the demo farm');
   await page.screenshot({ path: pictures.narrow, fullPage: true });
 
   await stopDemo(farm);
@@ -262,6 +274,8 @@ async function fixtureChecks(browser, pictures) {
   });
   check(worst.ratio >= 4.5, `text is readable on a bright base colour (lowest contrast ${worst.ratio.toFixed(2)} at ${worst.node})`);
   await page.screenshot({ path: pictures.bright, fullPage: true });
+  await checkPhoneWidth(page, 'with long names');
+  await page.screenshot({ path: pictures.brightNarrow, fullPage: true });
 
   fake.send('scenes', { changed: [scene(2, 'rendering', 5)], removed: [3], order: [2, 1, 4, 5] });
   await page.waitForFunction(() => document.querySelectorAll('#queue-rows tr').length === 4);
@@ -315,7 +329,7 @@ try {
   } else {
     const directory = join(build, 'browser');
     mkdirSync(directory, { recursive: true });
-    await fixtureChecks(browser, { bright: join(directory, 'web-page-bright.png') });
+    await fixtureChecks(browser, { bright: join(directory, 'web-page-bright.png'), brightNarrow: join(directory, 'web-page-bright-390.png') });
     await demoFarmChecks(browser, { desktop: join(directory, 'web-page.png'), narrow: join(directory, 'web-page-390.png') });
     console.log(`screenshots in ${directory}`);
   }
