@@ -93,7 +93,7 @@ void TEventLog::AddEvent(int level, const QString& origin, const QString& type, 
     if (level == 9 && !FOptions.Debug)
         return;
     FEvents.push_back(
-        TEvent { level, LevelMarker(level), EventTimeText(FClock.Now()), origin, type, comment });
+        TEvent { level, LevelMarker(level), EventTimeText(FClock.Now()), origin, type, comment, ++FAdded });
     // A copy: a message box runs its own event loop, whose timers may add events meanwhile.
     const TEvent event = FEvents.back();
     if (FOptions.EventsFile && !AppendToEventsFile(event))

@@ -21,6 +21,9 @@ struct TEvent
     QString Origin;
     QString Type;
     QString Comment;
+    // Counts the events added since the program started, so a reader can ask for those after
+    // one it has; not kept in the events file.
+    qint64 Number = 0;
 };
 
 // Level 0 (program start and end) survives every clearing; 1, 2 and 9 are major events;
@@ -79,4 +82,5 @@ private:
     TPeople& FPeople;
     // No limit: clearing by age keeps a long-running farm's log in bounds when it is switched on.
     std::vector<TEvent> FEvents;
+    qint64 FAdded = 0;
 };

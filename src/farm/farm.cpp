@@ -60,6 +60,7 @@ void TFarm::SceneVerified(const TScene& scene)
 void TFarm::ScenesChanged()
 {
     ListsChanged = true;
+    ++Revision;
     People.Refresh(TView::Scenes);
     if (StoresLists() && !SaveSceneList(Scenes, Options.StateScenesFile()))
         People.Ask(SceneListWriteError, false);
@@ -68,6 +69,7 @@ void TFarm::ScenesChanged()
 void TFarm::ComputersChanged()
 {
     ListsChanged = true;
+    ++Revision;
     People.Refresh(TView::Computers);
     if (StoresLists() && !Computers.SaveToFile(Options.StateComputersFile()))
         People.Ask(ComputerListWriteError, false);

@@ -11,6 +11,7 @@
 #include "remote/command_file.h"
 #include "remote/overview.h"
 #include "support/clock.h"
+#include "support/processor_idle.h"
 
 #include <QHash>
 #include <QSet>
@@ -73,6 +74,10 @@ public:
     TCommandTransport* LinkTransport = nullptr;
     // The Master's lists changed since they last went to the Remotes connected over TCP/IP.
     bool ListsChanged = false;
+    // Rises with every change of the lists, for readers that look now and then (the status page).
+    quint64 Revision = 0;
+    // The Master's idle measure as last shown.
+    TIdleFigures Idle;
 
     // A node leaves with its piece unrendered: the frames go back to their scene, once.
     void HandBackPiece(TComputer& node);

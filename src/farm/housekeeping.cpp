@@ -51,6 +51,7 @@ void THousekeeping::ShowIdle()
     // The Master's panel names its mode; the info window shows its idle time.
     if (!FFarm.IsMaster())
         FFarm.People.SetStatus(TStatusPanel::Mode, IdleTimeText(figures.IdleSeconds));
+    FFarm.Idle = figures;
     FFarm.People.ShowIdle(figures);
 }
 

@@ -1,6 +1,5 @@
 #include "ui/look.h"
 
-#include "model/computer.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,9 +10,7 @@
 
 namespace {
 
-int LookR = 0;
-int LookG = 0;
-int LookB = 0;
+TLookShades LookShadesNow = LookShades(0);
 
 void FillBackground(QWidget* widget, const QColor& colour)
 {
@@ -48,12 +45,6 @@ void ApplyToChildren(QWidget* widget)
 
 } // namespace
 
-TColorRef ColorRef(int r, int g, int b)
-{
-    return (static_cast<TColorRef>(r & 0xFF)) | (static_cast<TColorRef>(g & 0xFF) << 8)
-        | (static_cast<TColorRef>(b & 0xFF) << 16);
-}
-
 QColor ToQColor(TColorRef colour)
 {
     int r, g, b;
@@ -61,79 +52,47 @@ QColor ToQColor(TColorRef colour)
     return QColor(r, g, b);
 }
 
-void SplitColour(TColorRef colour, int& r, int& g, int& b)
-{
-    r = static_cast<int>(colour & 0xFF);
-    g = static_cast<int>((colour >> 8) & 0xFF);
-    b = static_cast<int>((colour >> 16) & 0xFF);
-}
-
 void SetLookColor(TColorRef colour)
 {
-    SplitColour(colour, LookR, LookG, LookB);
+    LookShadesNow = LookShades(colour);
 }
 
 QColor LookBase()
 {
-    return QColor(LookR, LookG, LookB);
+    return ToQColor(LookShadesNow.Base);
 }
 QColor LookBright()
 {
-    return QColor(LookR / 4 + 160, LookG / 4 + 160, LookB / 4 + 160);
+    return ToQColor(LookShadesNow.Bright);
 }
 QColor LookLight()
 {
-    return QColor(LookR / 4 + 64, LookG / 4 + 64, LookB / 4 + 64);
+    return ToQColor(LookShadesNow.Light);
 }
 QColor LookPale()
 {
-    return QColor((LookR + 255) / 2, (LookG + 255) / 2, (LookB + 255) / 2);
+    return ToQColor(LookShadesNow.Pale);
 }
 QColor LookHalf()
 {
-    return ToQColor(LookHalfRef());
+    return ToQColor(LookShadesNow.Half);
 }
 QColor LookThird()
 {
-    return QColor(LookR / 3, LookG / 3, LookB / 3);
+    return ToQColor(LookShadesNow.Third);
 }
 QColor LookAlert()
 {
-    return QColor(250, LookG, LookB);
+    return ToQColor(LookShadesNow.Alert);
 }
 TColorRef LookHalfRef()
 {
-    return ColorRef(LookR / 2, LookG / 2, LookB / 2);
+    return LookShadesNow.Half;
 }
 
 QColor StateSquareColour(TNodeState state)
 {
-    const TColorRef half = LookHalfRef();
-    TColorRef square;
-    switch (state) {
-    case TNodeState::Initializing:
-        square = half + ColorRef(50, 0, 0);
-        break;
-    case TNodeState::Ready:
-        square = half + ColorRef(0, 50, 0);
-        break;
-    case TNodeState::NextFrame:
-        square = half + ColorRef(50, 50, 0);
-        break;
-    case TNodeState::Loading:
-        square = half + ColorRef(0, 0, 50);
-        break;
-    case TNodeState::Rendering:
-        square = half + ColorRef(50, 50, 50);
-        break;
-    case TNodeState::Offline:
-        square = half - ColorRef(50, 50, 50);
-        break;
-    default:
-        square = ColorRef(254, 254, 254);
-        break;
-    }
-    return ToQColor(square & 0xFFFFFF);
+    return ToQColor(StateSquareRef(LookShadesNow.Base, state));
 }
 
 TPanel::TPanel(QWidget* parent)

@@ -5,10 +5,12 @@
 #include "model/estimate.h"
 #include "model/scene_list.h"
 #include "support/paths.h"
+#include "support/processor_idle.h"
 #include "views/farm_tables.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
+#include <algorithm>
 
 namespace {
 
@@ -107,16 +109,41 @@ QJsonArray ComputersJson(const TComputerList& computers, const TSceneList& scene
     return array;
 }
 
-QJsonArray EventsJson(const TEventLog& events)
+QJsonObject EventJson(const TEvent& event)
+{
+    return QJsonObject { { QStringLiteral("number"), event.Number }, { QStringLiteral("time"), event.Time },
+        { QStringLiteral("level"), event.Level }, { QStringLiteral("origin"), event.Origin },
+        { QStringLiteral("type"), event.Type }, { QStringLiteral("comment"), event.Comment } };
+}
+
+QJsonArray EventsJson(const TEventLog& events, int first)
 {
     QJsonArray array;
-    for (int index = 0; index < events.Count(); ++index) {
-        const TEvent& event = events.Item(index);
-        array.append(QJsonObject { { QStringLiteral("time"), event.Time },
-            { QStringLiteral("level"), event.Level }, { QStringLiteral("origin"), event.Origin },
-            { QStringLiteral("type"), event.Type }, { QStringLiteral("comment"), event.Comment } });
-    }
+    for (int index = std::max(first, 0); index < events.Count(); ++index)
+        array.append(EventJson(events.Item(index)));
     return array;
+}
+
+QJsonObject IdleJson(const TIdleFigures& figures)
+{
+    return QJsonObject { { QStringLiteral("idleSeconds"), figures.IdleSeconds },
+        { QStringLiteral("bestLoops"), figures.BestLoops }, { QStringLiteral("lastLoops"), figures.LastLoops },
+        { QStringLiteral("saverPercentage"), figures.SaverPercentage } };
+}
+
+QJsonObject ColoursJson(TColorRef base)
+{
+    const TLookShades shades = LookShades(base);
+    QJsonObject states;
+    for (const TNodeState state : { TNodeState::Initializing, TNodeState::Ready, TNodeState::NextFrame,
+             TNodeState::SettingContent, TNodeState::Loading, TNodeState::Rendering, TNodeState::Offline,
+             TNodeState::Other })
+        states.insert(NodeStateName(state), ColourHex(StateSquareRef(base, state)));
+    return QJsonObject { { QStringLiteral("base"), ColourHex(shades.Base) },
+        { QStringLiteral("bright"), ColourHex(shades.Bright) }, { QStringLiteral("light"), ColourHex(shades.Light) },
+        { QStringLiteral("pale"), ColourHex(shades.Pale) }, { QStringLiteral("half"), ColourHex(shades.Half) },
+        { QStringLiteral("third"), ColourHex(shades.Third) }, { QStringLiteral("alert"), ColourHex(shades.Alert) },
+        { QStringLiteral("states"), states } };
 }
 
 QJsonObject FarmSummaryJson(

@@ -2,6 +2,8 @@
 // The farm as JSON for scripts: one schema (docs/cli.md) for the command-line client and any
 // other reader, built from the farm's lists and not from whoever shows them.
 
+#include "views/look_colours.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -10,6 +12,8 @@
 class TComputer;
 class TComputerList;
 class TEventLog;
+struct TEvent;
+struct TIdleFigures;
 class TScene;
 class TSceneList;
 
@@ -30,7 +34,12 @@ QJsonObject SceneJson(const TScene& scene, const TComputerList& computers);
 QJsonObject ComputerJson(const TComputer& computer, const TSceneList& scenes);
 QJsonArray ScenesJson(const TSceneList& scenes, const TComputerList& computers);
 QJsonArray ComputersJson(const TComputerList& computers, const TSceneList& scenes);
-QJsonArray EventsJson(const TEventLog& events);
+QJsonObject EventJson(const TEvent& event);
+// The events from index `first` on, oldest first.
+QJsonArray EventsJson(const TEventLog& events, int first = 0);
+// The Master's idle measure, and the colour scheme's shades and state squares for a base colour.
+QJsonObject IdleJson(const TIdleFigures& figures);
+QJsonObject ColoursJson(TColorRef base);
 // The header with the counts of scenes, nodes and frames.
 QJsonObject FarmSummaryJson(
     const TFarmHeader& header, const TSceneList& scenes, const TComputerList& computers);
