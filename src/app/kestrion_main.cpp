@@ -6,6 +6,7 @@
 #include "support/termination_signal.h"
 #include "ui/main_window.h"
 #include "ui/screenshots.h"
+#include "web/web_service.h"
 
 #include <QApplication>
 
@@ -43,6 +44,8 @@ int main(int argc, char** argv)
         window.ForceClose = true;
         window.close();
     });
+    // The status page follows the options and the mode, which the window may change.
+    const TWebService web(window.Farm());
     window.show();
     QApplication::exec();
     return window.WriteFailed ? 1 : 0;

@@ -9,6 +9,7 @@
 #include "support/people.h"
 #include "support/termination_signal.h"
 #include "support/text_routines.h"
+#include "web/web_service.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -113,6 +114,7 @@ int main(int argc, char** argv)
         return 1;
     if (commandLine.StartNodes)
         controller.StartLocalNodes();
+    const TWebService web(controller.Farm());
     QCoreApplication::exec();
     return result;
 }

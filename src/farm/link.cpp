@@ -15,8 +15,6 @@ namespace {
 const QString LinkOn = QStringLiteral("TCP/IP");
 // Lists that changed on the Master's ticks go out at most this often; answers to commands at once.
 constexpr qint64 ChangedListsMilliseconds = 1000;
-// A computer refused again within this time is not logged again.
-constexpr qint64 RefusedEventMilliseconds = 60 * 1000;
 
 } // namespace
 
@@ -137,13 +135,8 @@ void TLink::ExecuteFromRemote(const TCommand& command)
 
 void TLink::Refused(const QString& address, const QString& why)
 {
-    const qint64 now = LinkMilliseconds();
-    const auto last = FRefusedAt.constFind(address);
-    if (last != FRefusedAt.cend() && now - *last < RefusedEventMilliseconds)
+    if (!FRefusals.Due(address, LinkMilliseconds()))
         return;
-    if (FRefusedAt.size() > 1000)
-        FRefusedAt.clear();
-    FRefusedAt.insert(address, now);
     FFarm.MasterEvent(
         QStringLiteral("TCP/IP"), QStringLiteral("Refused the connection of %1: %2.").arg(address, why));
 }

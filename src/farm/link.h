@@ -84,5 +84,5 @@ private:
     QString FAllowText;
     bool FAllowRead = false;
     qint64 FListsSentMs = -1;
-    QHash<QString, qint64> FRefusedAt;
+    TRefusalNotes FRefusals;
 };

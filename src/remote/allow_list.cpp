@@ -206,3 +206,15 @@ bool TAllowList::Allows(const QHostAddress& address) const
         return isV4 && Matches(entry.Bytes, v4, entry.Bits);
     });
 }
+
+bool TRefusalNotes::Due(const QString& address, qint64 nowMilliseconds)
+{
+    const auto last = FSaidAt.constFind(address);
+    if (last != FSaidAt.cend() && nowMilliseconds - *last < QuietMilliseconds)
+        return false;
+    // Bounded: many knocking computers at worst are named again sooner.
+    if (FSaidAt.size() > 1000)
+        FSaidAt.clear();
+    FSaidAt.insert(address, nowMilliseconds);
+    return true;
+}

@@ -2,6 +2,7 @@
 // The computers that may connect to the Master's TCP/IP port: addresses and networks, IPv4 or
 // IPv6, as the user writes them in the options.
 
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 #include <array>
@@ -37,4 +38,17 @@ private:
 
     std::vector<TEntry> FEntries;
     bool FEveryone = true;
+};
+
+// Whether a refused computer is to be named in the events now: once a minute per address, so one
+// that keeps knocking does not flood them.
+class TRefusalNotes
+{
+public:
+    bool Due(const QString& address, qint64 nowMilliseconds);
+
+    static constexpr qint64 QuietMilliseconds = 60 * 1000;
+
+private:
+    QHash<QString, qint64> FSaidAt;
 };
