@@ -186,6 +186,7 @@ void LoadMasterOptions(const TDemoFarm& farm, TOptions& options)
     options.ScreamerHide = true;
     options.EventsFile = true;
     options.EventsFileName = farm.EventsFile;
+    options.MasterWebPort = farm.WebPort;
     options.ReadLightWaveConfig();
 }
 

@@ -38,6 +38,8 @@ struct TDemoFarm
     // kestriond's temporary directory, so its lock is the demo's own.
     QString TempDirectory;
     QString NodeProgram;
+    // The Master's status page on 127.0.0.1; 0 for none.
+    int WebPort = 0;
 };
 
 TDemoFarm DemoFarmPaths(const QString& root, const QString& nodeProgram);

@@ -2,8 +2,11 @@
 // starts the Master (kestriond) with four stand-in render nodes, sends a scene of 48 frames as a
 // Remote would, shows the progress, checks every frame file and brings the farm down again.
 //
-//   kestrion-demo [--keep] [--tick-only] <kestriond> <kestrion-node>
-//   kestrion-demo --window [--screenshots DIR] [--keep] <kestrion> <kestrion-node>
+//   kestrion-demo [--keep] [--tick-only] [--web-port N] <kestriond> <kestrion-node>
+//   kestrion-demo --window [--screenshots DIR] [--keep] [--web-port N] <kestrion> <kestrion-node>
+//
+// The Master serves its status page on 127.0.0.1, on port N or, without --web-port, on a free
+// one; --web-port 0 turns the page off.
 //
 // With --window the Master is the desktop program and the farm runs until its window closes.
 // With --tick-only the Master takes the nodes' acks on its tick alone, as on a share that gives
@@ -24,6 +27,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <unistd.h>
@@ -38,9 +42,19 @@ struct TDemoArguments
     bool Window = false;
     bool TickOnly = false;
     QString Screenshots;
+    // -1: a free port, picked at the start.
+    int WebPort = -1;
     QString MasterProgram;
     QString NodeProgram;
 };
+
+// A loopback port nobody listens on now; 0 when none could be had.
+int FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
 
 bool IsProgram(const QString& path)
 {
@@ -61,7 +75,12 @@ bool ParseArguments(const QStringList& words, TDemoArguments& arguments)
             arguments.TickOnly = true;
         else if (word == QStringLiteral("--screenshots") && i + 1 < words.size())
             arguments.Screenshots = QFileInfo(words[++i]).absoluteFilePath();
-        else if (word.startsWith(u'-'))
+        else if (word == QStringLiteral("--web-port") && i + 1 < words.size()) {
+            bool number = false;
+            arguments.WebPort = words[++i].toInt(&number);
+            if (!number || arguments.WebPort < 0 || arguments.WebPort > 65535)
+                return false;
+        } else if (word.startsWith(u'-'))
             return false;
         else
             programs.append(QFileInfo(word).absoluteFilePath());
@@ -232,8 +251,9 @@ int main(int argc, char** argv)
 
     TDemoArguments arguments;
     if (!ParseArguments(app.arguments().mid(1), arguments)) {
-        std::fputs("usage: kestrion-demo [--keep] [--tick-only] <kestriond> <kestrion-node>\n"
-                   "       kestrion-demo --window [--screenshots DIR] [--keep] <kestrion> <kestrion-node>\n",
+        std::fputs("usage: kestrion-demo [--keep] [--tick-only] [--web-port N] <kestriond> <kestrion-node>\n"
+                   "       kestrion-demo --window [--screenshots DIR] [--keep] [--web-port N] <kestrion> "
+                   "<kestrion-node>\n",
             stderr);
         return 2;
     }
@@ -253,7 +273,10 @@ int main(int argc, char** argv)
     PrintLine(QStringLiteral("Demo farm: %1%2")
                   .arg(directory.path(),
                       arguments.Keep ? QString() : QStringLiteral(" (removed at the end; --keep keeps it)")));
-    const TDemoFarm farm = DemoFarmPaths(directory.path(), arguments.NodeProgram);
+    TDemoFarm farm = DemoFarmPaths(directory.path(), arguments.NodeProgram);
+    farm.WebPort = arguments.WebPort >= 0 ? arguments.WebPort : FreePort();
+    if (farm.WebPort > 0)
+        PrintLine(QStringLiteral("Status page: http://127.0.0.1:%1/").arg(farm.WebPort));
     if (arguments.Window)
         return RunWindowDemo(farm, arguments.MasterProgram, NodeOptions(), arguments.Screenshots);
     return RunDemo(farm, arguments, directory);
