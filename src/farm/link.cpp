@@ -71,13 +71,8 @@ void TLink::MasterTick(bool driving)
 // Read again whenever the option's text changes; a text that cannot be read lets nobody in.
 void TLink::ReadAllowList()
 {
-    const QString& text = FFarm.Options.MasterTCPIPAllow;
-    if (FAllowRead && text == FAllowText)
-        return;
-    FAllowRead = true;
-    FAllowText = text;
     QString error;
-    if (!FAllow.Parse(text, error))
+    if (!FAllow.Follow(FFarm.Options.MasterTCPIPAllow, error))
         FFarm.MasterEvent(QStringLiteral("TCP/IP"),
             QStringLiteral(
                 "No Remote can connect over TCP/IP until the option MasterTCPIPAllow is mended: %1")

@@ -80,9 +80,7 @@ private:
     QString FDots;
     QString FShown;
     QString FListenError;
-    TAllowList FAllow;
-    QString FAllowText;
-    bool FAllowRead = false;
+    TAllowOption FAllow;
     qint64 FListsSentMs = -1;
     TRefusalNotes FRefusals;
 };

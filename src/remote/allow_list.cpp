@@ -218,3 +218,12 @@ bool TRefusalNotes::Due(const QString& address, qint64 nowMilliseconds)
     FSaidAt.insert(address, nowMilliseconds);
     return true;
 }
+
+bool TAllowOption::Follow(const QString& text, QString& error)
+{
+    if (FRead && text == FText)
+        return true;
+    FRead = true;
+    FText = text;
+    return FList.Parse(text, error);
+}

@@ -40,6 +40,21 @@ private:
     bool FEveryone = true;
 };
 
+// The allow-list of an option, read again only when the option's text changes.
+class TAllowOption
+{
+public:
+    // False, with `error` saying why, when the text is new and cannot be read: the list then
+    // lets nobody in until the text changes again.
+    bool Follow(const QString& text, QString& error);
+    bool Allows(const QHostAddress& address) const { return FList.Allows(address); }
+
+private:
+    TAllowList FList;
+    QString FText;
+    bool FRead = false;
+};
+
 // Whether a refused computer is to be named in the events now: once a minute per address, so one
 // that keeps knocking does not flood them.
 class TRefusalNotes

@@ -81,13 +81,8 @@ void TWebService::Open()
 
 void TWebService::ReadAllowList()
 {
-    const QString& text = FFarm.Options.MasterTCPIPAllow;
-    if (FAllowRead && text == FAllowText)
-        return;
-    FAllowRead = true;
-    FAllowText = text;
     QString error;
-    if (!FAllow.Parse(text, error))
+    if (!FAllow.Follow(FFarm.Options.MasterTCPIPAllow, error))
         FFarm.MasterEvent(EventType,
             QStringLiteral("No computer can open the status page until the option MasterTCPIPAllow is mended: %1")
                 .arg(error));

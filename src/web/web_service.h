@@ -33,9 +33,7 @@ private:
     std::unique_ptr<TWebServer> FServer;
     QString FAddressText;
     int FPort = 0;
-    TAllowList FAllow;
-    QString FAllowText;
-    bool FAllowRead = false;
+    TAllowOption FAllow;
     TRefusalNotes FRefusals;
     QString FLastSaid;
 };
