@@ -152,16 +152,22 @@ function updateSceneRow(row, scene) {
   row.querySelector('.nodes').textContent = scene.nodes ?? 0;
 }
 
-function renderQueue() {
+// Touches only the rows of `changedIds`, and moves rows only when the order may have changed:
+// a queue of thousands of scenes stays cheap when one frame is booked.
+function renderQueue(changedIds, reordered) {
   const body = $('queue-rows');
   for (const [id, row] of sceneRows) {
     if (!scenes.has(id)) { row.remove(); sceneRows.delete(id); }
   }
-  for (const id of sceneOrder) {
+  for (const id of changedIds) {
+    if (!scenes.has(id)) continue;
     let row = sceneRows.get(id);
-    if (!row) { row = makeSceneRow(); sceneRows.set(id, row); }
+    if (!row) { row = makeSceneRow(); sceneRows.set(id, row); reordered = true; }
     updateSceneRow(row, scenes.get(id));
-    body.append(row); // appending an attached row moves it, so this also sets the order
+  }
+  if (reordered) {
+    // Appending an attached row moves it, so this sets the order.
+    for (const id of sceneOrder) body.append(sceneRows.get(id));
   }
   $('queue-empty').hidden = sceneOrder.length > 0;
   $('queue').hidden = sceneOrder.length === 0;
@@ -261,9 +267,11 @@ function connect() {
   });
   source.addEventListener('farm', handler(applyFarm));
   source.addEventListener('scenes', handler((data) => {
-    sceneOrder = applyChanges(scenes, sceneOrder, data, 'id', snapshotPending.scenes);
+    const replace = snapshotPending.scenes;
+    sceneOrder = applyChanges(scenes, sceneOrder, data, 'id', replace);
     snapshotPending.scenes = false;
-    renderQueue();
+    const changed = replace ? sceneOrder : (data.changed || []).map((scene) => scene.id);
+    renderQueue(changed, replace || Array.isArray(data.order));
     renderNodes(); // the nodes show their scenes' names
   }));
   source.addEventListener('computers', handler((data) => {
