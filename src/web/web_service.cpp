@@ -6,6 +6,7 @@
 #include "web/web_server.h"
 
 #include <QHostAddress>
+#include <QHostInfo>
 
 namespace {
 
@@ -73,9 +74,12 @@ void TWebService::Open()
         return;
     }
     FServer = std::move(server);
-    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
-        ? QStringLiteral("[%1]").arg(address.toString())
-        : address.toString();
+    // Listening on every network, the page is best reached by this computer's name.
+    const bool everywhere = address == QHostAddress::AnyIPv4 || address == QHostAddress::AnyIPv6
+        || address == QHostAddress::Any;
+    const QString host = everywhere ? QHostInfo::localHostName()
+        : address.protocol() == QAbstractSocket::IPv6Protocol ? QStringLiteral("[%1]").arg(address.toString())
+                                                               : address.toString();
     Say(QStringLiteral("The status page is at http://%1:%2/").arg(host).arg(FPort));
 }
 
