@@ -4,6 +4,7 @@
 #include "web/web_api.h"
 
 #include <QHttpServerRequest>
+#include <QLoggingCategory>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -94,6 +95,9 @@ TWebServer::TWebServer(const TFarm& farm)
     , FStream(farm)
 {
     RegisterPageFiles();
+    // Qt's server warns on standard error of every request asking for a WebSocket, which anyone
+    // could send by the thousand; we answer those like any other request.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.httpserver.warning=false"));
     FSweepTimer.setInterval(1000);
     connect(&FSweepTimer, &QTimer::timeout, this, [this] { Sweep(); });
     FStreamTimer.setInterval(StreamMilliseconds);
@@ -168,6 +172,8 @@ bool TWebServer::Accept(QTcpSocket* socket)
             connection->LastActive = LinkMilliseconds();
     });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Forget(socket); });
+    // Should Qt's server ever delete a socket without its end being told, none is left dangling.
+    connect(socket, &QObject::destroyed, this, [this, socket] { FConnections.remove(socket); });
     return true;
 }
 
@@ -204,7 +210,8 @@ void TWebServer::Sweep()
     for (auto connection = FConnections.cbegin(); connection != FConnections.cend(); ++connection) {
         QTcpSocket* socket = connection.key();
         const bool quiet = now - connection->LastActive > QuietMilliseconds;
-        if (socket->state() != QAbstractSocket::ConnectedState || quiet)
+        // One closing still writes its answer out; only quiet takes it.
+        if (socket->state() == QAbstractSocket::UnconnectedState || quiet)
             doomed.append(socket);
     }
     for (QTcpSocket* socket : doomed) {
@@ -220,8 +227,12 @@ bool TWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     if (url.hasQuery())
         target += '?' + url.query(QUrl::FullyEncoded).toUtf8();
     const QByteArray method = MethodName(request.method());
-    if (const auto connection = FConnections.find(socket); connection != FConnections.end())
+    if (const auto connection = FConnections.find(socket); connection != FConnections.end()) {
+        // A stream's reader has nothing more to ask; an answer would break the stream.
+        if (connection->Stream)
+            return true;
         connection->Unanswered = 0;
+    }
     if (method == "GET" && WebPath(target) == WebStreamPath) {
         StartStream(socket);
         return true;

@@ -277,6 +277,12 @@ TEST_F(Web, ServerClosesOrAnswersBadRequests)
                     .startsWith("HTTP/1.1 431"));
     TClient garbage(server.Port());
     garbage.Exchange(QByteArray("\0\1\2 nonsense\r\n\r\n", 17));
+    TClient upgrade(server.Port());
+    EXPECT_TRUE(upgrade
+                    .Exchange("GET /api/farm HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                              "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n")
+                    .startsWith("HTTP/1.1 200"))
+        << "no WebSocket here: an answer like any other";
     TClient fine(server.Port());
     EXPECT_TRUE(fine.Exchange("GET /api/farm HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 200")) << "still serving";
 
