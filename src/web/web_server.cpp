@@ -237,10 +237,21 @@ bool TWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         StartStream(socket);
         return true;
     }
-    WriteAnswer(socket, AnswerWebRequest(FFarm, method, target), method != "HEAD");
+    TWebAnswer answer = AnswerWebRequest(FFarm, method, target);
+    if (Backlog() + answer.Body.size() > BacklogLimit)
+        answer = { 503, "text/plain; charset=utf-8", "The status page is busy with slow readers; try again soon.\n" };
+    WriteAnswer(socket, answer, method != "HEAD");
     if (request.value("Connection").toLower() == "close")
         socket->disconnectFromHost();
     return true;
+}
+
+qint64 TWebServer::Backlog() const
+{
+    qint64 bytes = 0;
+    for (auto connection = FConnections.cbegin(); connection != FConnections.cend(); ++connection)
+        bytes += connection.key()->bytesToWrite();
+    return bytes;
 }
 
 void TWebServer::missingHandler(const QHttpServerRequest&, QTcpSocket* socket)

@@ -38,6 +38,9 @@ public:
     static constexpr qint64 QuietMilliseconds = 20 * 1000;
     // A stream reader with this much not yet taken is too slow to follow the farm.
     static constexpr qint64 StreamBacklogLimit = 1024 * 1024;
+    // Answers not yet taken by their readers, over all connections: beyond it a request is told
+    // to come back, so slow readers of a long queue cannot fill the Master's memory.
+    static constexpr qint64 BacklogLimit = 256 * 1024 * 1024;
     // Bounds what one connection may send before it is answered.
     static constexpr qint64 ReadBufferSize = 64 * 1024;
     static constexpr int StreamMilliseconds = 500;
@@ -60,6 +63,7 @@ private:
     // Whether Qt's server may read the new connection.
     bool Accept(QTcpSocket* socket);
     void Read(QTcpSocket* socket);
+    qint64 Backlog() const;
     void Forget(QTcpSocket* socket);
     void Sweep();
     void StartStream(QTcpSocket* socket);
