@@ -68,6 +68,7 @@ void TController::Start()
         LoadLists(false);
     ApplyMode();
     FFarm.Events.AddEvent(0, QStringLiteral("Program"), QString(), QStringLiteral("Started."));
+    FFarm.Started = true;
     FIdle.Percentage = options.SaverPercentage;
     FSaver.Start();
 }

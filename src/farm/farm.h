@@ -33,6 +33,8 @@ public:
     // them would empty the farm's. The controller keeps it.
     bool Driving = true;
 
+    // Set once the controller has started the farm; a window that asks first starts it later.
+    bool Started = false;
     // Set once the farm closes: mails still on their way are cancelled and say nothing more.
     bool Closing = false;
     QList<TMailTransfer*> MailsOnTheirWay;

@@ -28,7 +28,7 @@ TWebService::~TWebService() = default;
 void TWebService::Follow()
 {
     const TOptions& options = FFarm.Options;
-    if (!FFarm.IsMaster() || !FFarm.Driving || FFarm.Closing || options.MasterWebPort == 0) {
+    if (!FFarm.Started || !FFarm.IsMaster() || !FFarm.Driving || FFarm.Closing || options.MasterWebPort == 0) {
         FServer.reset();
         FLastSaid.clear();
         return;

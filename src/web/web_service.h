@@ -1,6 +1,6 @@
 #pragma once
-// The status page as the options say: served while this installation is a Master that drives
-// and MasterWebPort is set, on MasterWebAddress, to the computers MasterTCPIPAllow lets in;
+// The status page as the options say: served while this installation is a started Master that
+// drives and MasterWebPort is set, on MasterWebAddress, to the computers MasterTCPIPAllow lets in;
 // opened again when the port or the address change. A page that cannot be served is said once,
 // naming the option to check.
 

@@ -307,6 +307,10 @@ TEST_F(Web, ServiceFollowsTheOptionsAndTheAllowList)
     const quint16 port = FreePort();
     TWebService service(Farm);
     EXPECT_EQ(service.Server(), nullptr) << "port 0 serves nothing";
+    Options.MasterWebPort = port;
+    service.Follow();
+    EXPECT_EQ(service.Server(), nullptr) << "nothing before the farm has started";
+    Farm.Started = true;
 
     Options.MasterWebPort = port;
     Options.MasterWebAddress = QStringLiteral("127.0.0.1");
