@@ -5,10 +5,10 @@
 #include "bench_tools.h"
 #include "farm/controller.h"
 #include "options/options.h"
+#include "remote/tcp_link.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -42,13 +42,6 @@ struct TFarmBenchRun
     int Rounds;
     QString Parent;
 };
-
-inline quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // A queue as a busy farm has it: pieces handed out, frames found missing, render times kept.
 inline std::unique_ptr<TScene> MakeScene(int index)

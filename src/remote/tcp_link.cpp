@@ -12,6 +12,13 @@ constexpr qsizetype HostNameLimit = 64;
 
 } // namespace
 
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
 qint64 LinkMilliseconds()
 {
     static QElapsedTimer clock = [] {

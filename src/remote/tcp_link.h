@@ -29,6 +29,9 @@ bool SplitHostPort(const QString& text, QString& host, quint16& port);
 qint64 LinkMilliseconds();
 // An address as people read it: IPv4 peers of a server listening on every address show as IPv4.
 QString AddressText(const QHostAddress& address);
+// A loopback port nobody listens on now, for a Master that a test, a benchmark or the demo
+// starts; 0 when none could be had.
+quint16 FreePort();
 
 // One connection with the bytes of its next message.
 class TLinkPeer : public QObject

@@ -1,6 +1,5 @@
 #include "ui/look.h"
 
-
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>

@@ -34,6 +34,13 @@ QByteArray NumberArray(const QList<int>& numbers)
     return JoinedArray(items);
 }
 
+// The events from index `first` on.
+QByteArray EventsMessage(const TEventLog& events, int first)
+{
+    return TWebStream::Message(
+        "events", "{\"events\":" + QJsonDocument(EventsJson(events, first)).toJson(QJsonDocument::Compact) + '}');
+}
+
 } // namespace
 
 TWebStream::TWebStream(const TFarm& farm)
@@ -117,8 +124,7 @@ QByteArray TWebStream::Changes()
     if (events.Count() > 0 && events.Item(events.Count() - 1).Number > FLastEvent) {
         const int first = FirstEventAfter(events, FLastEvent);
         FLastEvent = events.Item(events.Count() - 1).Number;
-        messages += Message("events",
-            "{\"events\":" + QJsonDocument(EventsJson(events, first)).toJson(QJsonDocument::Compact) + '}');
+        messages += EventsMessage(events, first);
     }
     return messages;
 }
@@ -129,6 +135,5 @@ QByteArray TWebStream::Snapshot() const
     const int first = FirstEventAfter(events, FLastEvent) - WebRecentEvents;
     return Message("farm", FFarmJson) + Message("scenes", ListSnapshot(FScenes))
         + Message("computers", ListSnapshot(FComputers))
-        + Message("events",
-            "{\"events\":" + QJsonDocument(EventsJson(events, first)).toJson(QJsonDocument::Compact) + '}');
+        + EventsMessage(events, first);
 }

@@ -9,7 +9,6 @@
 #include "support/paths.h"
 #include "support/text_file.h"
 
-#include "free_port.h"
 
 #include <QDir>
 #include <QElapsedTimer>

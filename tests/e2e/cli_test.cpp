@@ -4,7 +4,7 @@
 // that is not there.
 #include "farm_fixture.h"
 
-#include "free_port.h"
+#include "remote/tcp_link.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -4,8 +4,8 @@
 #include "farm_fixture.h"
 
 #include "farm/controller.h"
+#include "remote/tcp_link.h"
 
-#include "free_port.h"
 #include "scripted_people.h"
 
 #include <QTest>

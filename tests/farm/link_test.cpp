@@ -7,7 +7,6 @@
 #include "remote/message_assembler.h"
 #include "remote/tcp_link.h"
 
-#include "free_port.h"
 #include "scripted_people.h"
 
 #include <QTcpSocket>

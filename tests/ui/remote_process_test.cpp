@@ -3,9 +3,9 @@
 // without its question on Close All.
 #include "farm/controller.h"
 #include "options/options.h"
+#include "remote/tcp_link.h"
 #include "support/text_file.h"
 
-#include "free_port.h"
 #include "scripted_people.h"
 
 #include <QFile>

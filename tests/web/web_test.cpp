@@ -5,9 +5,9 @@
 
 #include "farm/farm.h"
 #include "options/options.h"
+#include "remote/tcp_link.h"
 #include "support/clock.h"
 
-#include "free_port.h"
 #include "scripted_people.h"
 
 #include <QJsonArray>

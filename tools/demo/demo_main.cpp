@@ -20,6 +20,7 @@
 #include "demo_watch.h"
 #include "demo_window.h"
 #include "options/options.h"
+#include "remote/tcp_link.h"
 #include "support/paths.h"
 #include "support/termination_signal.h"
 
@@ -27,7 +28,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <unistd.h>
@@ -47,14 +47,6 @@ struct TDemoArguments
     QString MasterProgram;
     QString NodeProgram;
 };
-
-// A loopback port nobody listens on now; 0 when none could be had.
-int FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 bool IsProgram(const QString& path)
 {
